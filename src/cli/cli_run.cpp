@@ -1,0 +1,55 @@
+#include "cli/cli_run.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "commands/read_evo.h"
+#include "commands/source_selection.h"
+
+namespace strandex {
+
+namespace {
+
+void applyOptions(const CliOptions& o, FrontEnd& ui) {
+    ui.setText(Edit::eWorkdir, o.outputDir);
+    if (o.videoExt) ui.setText(Edit::eVideoExt, *o.videoExt);
+    if (o.audioExt) ui.setText(Edit::eAudioExt, *o.audioExt);
+    if (o.subExt) ui.setText(Edit::eSubExt, *o.subExt);
+    ui.setTicked(Box::cbContinue, !o.noContinue);
+    ui.setTicked(Box::cbFastCheck, !o.full);
+    ui.setTicked(Box::cbCountFr, !o.noCount);
+    ui.setTicked(Box::cbDetails, !o.noDetails);
+}
+
+// The 34 boxes that stand for a slot, with their console names.
+struct SlotBox {
+    Box box;
+    std::string name;
+};
+
+std::vector<SlotBox> slotBoxes() {
+    std::vector<SlotBox> boxes;
+    for (int n = 0; n < 2; ++n) boxes.push_back({videoBox(n), "video" + std::to_string(n)});
+    for (int n = 0; n < 16; ++n) boxes.push_back({audioBox(n), "audio" + std::to_string(n)});
+    for (int n = 0; n < 16; ++n) boxes.push_back({subBox(n), "sub" + std::to_string(n)});
+    return boxes;
+}
+
+}  // namespace
+
+void listBoxes(const FrontEnd& ui, std::ostream& out) {
+    for (const auto& slot : slotBoxes())
+        out << boxName(slot.box) << '\t' << (ui.boxEnabled(slot.box) ? 1 : 0) << '\t'
+            << (ui.ticked(slot.box) ? 1 : 0) << '\t' << ui.caption(slot.box) << '\n';
+}
+
+void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::ostream& out) {
+    applyOptions(o, ui);
+    DialogPresets dialogs;
+    ui.setText(Edit::eEVOfile, o.input);
+    EVOadj(session, dialogs);
+    bCheckClick(session);
+    if (o.boxes) listBoxes(ui, out);
+}
+
+}  // namespace strandex

@@ -1,0 +1,81 @@
+// strandex-cli: the console front end. Stdout holds exactly the log lines.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "cli/console_status.h"
+#include "commands/cancel.h"
+#include "engine/file_io.h"
+
+namespace {
+
+volatile std::sig_atomic_t interrupts = 0;
+
+// The first Ctrl-C asks the run to stop at its next event point; a second
+// one ends the program at once.
+extern "C" void onInterrupt(int) {
+    interrupts = interrupts + 1;
+    if (interrupts >= 2) ::_exit(130);
+}
+
+void catchInterrupts() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace strandex;
+    CliOptions options;
+    try {
+        options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "strandex-cli: " << e.message << "\n" << kUsage;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (options.command != "read") {
+        std::cerr << "strandex-cli: the " << options.command << " command is not available yet\n";
+        return 2;
+    }
+
+    MemoryFrontEnd ui;
+    Session session(ui);
+    ConsoleStatus status(ui);
+    int handled = 0;
+    ui.onLog = [&](const std::string& line) {
+        status.finish();
+        std::cout << line << '\n';
+        status.show();
+    };
+    ui.onStatus = [&] { status.show(); };
+    ui.onEvents = [&] {
+        if (interrupts > handled) {
+            handled = interrupts;
+            bCancelClick(session);  // the Ctrl-C is the user's Yes
+        }
+    };
+    catchInterrupts();
+
+    int result = 0;
+    try {
+        runCommand(options, session, ui, std::cout);
+    } catch (const FileError& e) {
+        std::cout.flush();
+        status.finish();
+        std::cerr << e.what() << '\n';
+        result = 1;
+    }
+    status.finish();
+    std::cout.flush();
+    return result;
+}

@@ -1,0 +1,33 @@
+// The 40 stream boxes: reset, type names, the rule that keeps "Demux" in
+// step with the selection, and the output file names.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/front_end.h"
+#include "engine/session.h"
+
+namespace strandex {
+
+void Resetcbs(FrontEnd& ui);
+void cbVideoClick(FrontEnd& ui);
+
+std::string VideoTypeName(std::int32_t id);
+std::string AudioTypeName(std::int32_t id);
+std::string SubTypeName(std::int32_t id);
+
+// ".0" for a video slot, ".03" for audio or subpicture slot 3.
+std::string videoSlotSuffix(int slot);
+std::string slotSuffix(int slot);
+
+// Output folder (eWorkdir) and base name joined: "out/FEATURE_1", or the
+// bare base name when the folder is empty.
+std::string outputPrefix(const std::string& folder, const std::string& base);
+
+enum class StreamKindOfBox { Video, Audio, Subpicture };
+StreamKindOfBox kindOfBox(Box box);
+
+// prefix + "." + caption + "." + extension of the box's kind.
+std::string outputName(const FrontEnd& ui, const std::string& prefix, Box box);
+
+}  // namespace strandex

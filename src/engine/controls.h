@@ -1,0 +1,43 @@
+// Names of the window's controls that the logic reads or sets. The window
+// and the console front end both keep a control for each.
+#pragma once
+#include <string>
+
+namespace strandex {
+
+enum class Button { bCheck, bReadXPL, bDemux, bRebuild, bCancel, bbEVO, bbXPL };
+inline constexpr int kButtonCount = 7;
+
+enum class Edit { eEVOfile, eXPLfile, eVideoExt, eAudioExt, eSubExt, eWorkdir };
+inline constexpr int kEditCount = 6;
+
+// Check boxes: the 40 stream boxes in their order (cbVideo0..7, cbAudio00..15,
+// cbSub00..15), then the four option switches.
+enum class Box : int {
+    cbVideo0 = 0,
+    cbAudio00 = 8,
+    cbSub00 = 24,
+    cbContinue = 40,
+    cbFastCheck,
+    cbCountFr,
+    cbDetails,
+};
+inline constexpr int kStreamBoxCount = 40;
+inline constexpr int kBoxCount = 44;
+
+inline Box videoBox(int n) { return static_cast<Box>(0 + n); }
+inline Box audioBox(int n) { return static_cast<Box>(8 + n); }
+inline Box subBox(int n) { return static_cast<Box>(24 + n); }
+inline Box boxAt(int index) { return static_cast<Box>(index); }
+inline int boxIndex(Box b) { return static_cast<int>(b); }
+inline bool isStreamBox(Box b) { return boxIndex(b) < kStreamBoxCount; }
+
+// "cbVideo0", "cbAudio03", "cbSub15", "cbFastCheck" …
+std::string boxName(Box b);
+std::string buttonName(Button b);
+std::string editName(Edit e);
+
+// Pages of the page control, by index.
+enum class Page { tsStatus = 0, tsVideo, tsAudio, tsSubpicture, tsXPL, tsOption };
+
+}  // namespace strandex

@@ -1,0 +1,24 @@
+// The engine: reads the source block by block, parses its PES packets,
+// registers the streams it meets and hands payload chunks to the dispatch.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/session.h"
+
+namespace strandex {
+
+inline constexpr std::uint8_t kScanMode = 0;
+inline constexpr std::uint8_t kWriteMode = 1;
+
+// Runs over SourceStream from where it stands to its end (or until StopFlag).
+void demux(Session& session, std::uint8_t mode);
+
+// "Reading FEATURE_1.EVO 512/4411 Mbytes, Remaining time: 0:06:02"
+std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+                         std::int64_t size, double elapsedDays);
+// "It contains 1 video stream and 3 audio streams." from a block that starts
+// with a pack header followed by a system header.
+std::string streamCountLine(const std::uint8_t* block);
+
+}  // namespace strandex

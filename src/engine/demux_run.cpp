@@ -1,0 +1,89 @@
+// The run loop of the engine: 256 KiB blocks, progress every 4 MiB, the
+// fast-check limit, and the stream-count line of the first block.
+#include "engine/demux.h"
+
+#include "engine/engine_run.h"
+#include "engine/time_text.h"
+
+namespace strandex {
+
+namespace {
+
+constexpr std::int64_t kProgressEvery = 4194304;  // 4 MiB
+constexpr std::int64_t kRepaintEvery = 67108864;  // 64 MiB
+constexpr std::int64_t kFastCheckLimit = 300000000;
+constexpr std::int64_t kMiB = 1048576;
+
+void startRun(Session& session, EngineRun& run, std::uint8_t mode) {
+    session.ui.setEnabled(Button::bCancel, true);
+    session.table.StopFlag = 0;
+    session.table.BusyFlag = mode == kWriteMode ? 1 : 0;
+    run.state = DemuxState{};
+    run.state.Mode = mode;
+    run.state.StartTime = secondsNow();
+    resetForRun(session.table);
+}
+
+// A read that brings nothing before the end means the file shrank under us:
+// end the run rather than read again forever.
+std::size_t readBlock(StreamTable& t) {
+    std::size_t got = t.SourceStream.read(t.ReadBuffer.get(), kBlockSize);
+    if (got == 0)
+        throw FileError("Cannot read file \"" + t.SourceStream.path() +
+                        "\". The file ended before its size was read");
+    return got;
+}
+
+void afterRead(Session& session, EngineRun& run, std::int64_t position) {
+    StreamTable& t = session.table;
+    FrontEnd& ui = session.ui;
+    std::uint8_t mode = run.state.Mode;
+    if (position % kProgressEvery == 0) {
+        double elapsed = (secondsNow() - run.state.StartTime) / kSecondsPerDay;
+        ui.slog(progressLine(mode, t.SourceStream.name(), position, t.SourceStream.size(), elapsed),
+                1);
+        ui.processEvents();
+    }
+    if (mode == kScanMode && position > kFastCheckLimit && ui.ticked(Box::cbFastCheck))
+        t.StopFlag = 1;
+    if (position % kRepaintEvery == 0) ui.repaint();
+    // Bytes 14..17 of a pack header without stuffing are followed by the
+    // system header's start code; only its last two bytes are looked at.
+    if (mode == kScanMode && position == static_cast<std::int64_t>(kBlockSize) &&
+        t.ReadBuffer[16] == 0x01 && t.ReadBuffer[17] == 0xBB)
+        ui.log(streamCountLine(t.ReadBuffer.get()));
+}
+
+}  // namespace
+
+std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+                         std::int64_t size, double elapsedDays) {
+    double remaining = elapsedDays * static_cast<double>(size) / static_cast<double>(position) -
+                       elapsedDays + 1.0 / kSecondsPerDay;
+    return std::string(mode == kScanMode ? "Reading " : "Demuxing ") + fileName + " " +
+           std::to_string(position / kMiB) + "/" + std::to_string(size / kMiB) +
+           " Mbytes, Remaining time: " + timeText(remaining);
+}
+
+std::string streamCountLine(const std::uint8_t* block) {
+    int video = block[24] & 0x1F;         // video_bound
+    int audio = (block[23] >> 2) & 0x3F;  // audio_bound
+    return "It contains " + std::to_string(video) + " video stream" + (video > 1 ? "s" : "") +
+           " and " + std::to_string(audio) + " audio stream" + (audio > 1 ? "s." : ".");
+}
+
+void demux(Session& session, std::uint8_t mode) {
+    StreamTable& t = session.table;
+    EngineRun run{session, t, session.ui, t.ReadBuffer.get(), {}};
+    startRun(session, run, mode);
+    SourceFile& source = t.SourceStream;
+    while (source.position() < source.size() && t.StopFlag == 0) {
+        std::size_t blockLength = readBlock(t);
+        afterRead(session, run, source.position());
+        examineBlock(run, blockLength);
+    }
+    if (t.StopFlag) t.FrameCount = {0, 0};
+    session.ui.setEnabled(Button::bCancel, false);
+}
+
+}  // namespace strandex

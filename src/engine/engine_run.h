@@ -1,0 +1,63 @@
+// The context of one engine run, shared by the byte step, the registering
+// of slots and the payload dispatch.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/demux_state.h"
+#include "engine/session.h"
+
+namespace strandex {
+
+struct EngineRun {
+    Session& session;
+    StreamTable& table;
+    FrontEnd& ui;
+    const std::uint8_t* buffer;  // the table's ReadBuffer
+    DemuxState state;
+};
+
+// The rule of the parser: examines the byte at i and returns the index of
+// the next byte to examine (past a whole payload chunk after handing it out,
+// or i itself after an empty chunk).
+std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength);
+
+// Examines a whole block. Equal in every effect to byteStep applied from 0
+// while i < blockLength, but passes over idle bytes and skipped packets in
+// bulk.
+void examineBlock(EngineRun& run, std::size_t blockLength);
+void examineBlockPlain(EngineRun& run, std::size_t blockLength);
+
+// Window after bytes data[0..n) have entered it, one at a time.
+inline std::uint32_t windowAfter(std::uint32_t window, const std::uint8_t* data, std::size_t n) {
+    if (n >= 4)
+        return (std::uint32_t{data[n - 4]} << 24) | (std::uint32_t{data[n - 3]} << 16) |
+               (std::uint32_t{data[n - 2]} << 8) | data[n - 1];
+    for (std::size_t k = 0; k < n; ++k) window = (window << 8) | data[k];
+    return window;
+}
+
+// Stream ids whose start code opens a packet the parser follows: video
+// 0xE0-0xE3, extended 0xFD, MPEG audio 0xC0-0xCF, and 0xBC-0xBF (stream map,
+// private stream 1, padding, private stream 2).
+inline bool isPacketStreamId(std::uint8_t id) {
+    return (id >= 0xE0 && id <= 0xE3) || id == 0xFD || (id & 0xF0) == 0xC0 ||
+           (id >= 0xBC && id <= 0xBF);
+}
+
+// Registering: stores the value in an empty slot and, in scan mode, logs the
+// slot's "found!" line. Returns true when the slot was empty.
+bool registerVideo(EngineRun& run, int slot, int value);
+bool registerAudio(EngineRun& run, int slot, int value);
+bool registerSubpicture(EngineRun& run, int slot, int value);
+
+// Payload dispatch of one chunk (start index in the buffer, length).
+void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length);
+
+// Counts the codec's frame start codes in a chunk; the window starts as four
+// zero bytes at each chunk.
+void CountFrames(EngineRun& run, std::size_t start, std::size_t length, int slot);
+std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec);
+std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec);
+
+}  // namespace strandex

@@ -1,0 +1,79 @@
+// The small file type every command reads and writes through. Errors are
+// raised as FileError carrying the text the user sees, with the system's
+// reason where there is one.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace strandex {
+
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Cannot open file "%s". %s" and friends, with strerror(err) as the reason.
+std::string openErrorText(const std::string& path, int err);
+std::string createErrorText(const std::string& path, int err);
+inline constexpr const char* kStreamWriteError = "Stream write error";
+
+bool fileExists(const std::string& path);
+
+// A source file: read only, sequential, 64-bit size and position.
+class SourceFile {
+public:
+    SourceFile() = default;
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    ~SourceFile();
+
+    void open(const std::string& path);  // throws FileError
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Reads up to n bytes; returns the count. A failing read throws.
+    std::size_t read(std::uint8_t* buffer, std::size_t n);
+    std::int64_t size() const { return size_; }
+    std::int64_t position() const { return position_; }
+    const std::string& path() const { return path_; }
+    std::string name() const;  // the path without its folder
+
+private:
+    int fd_ = -1;
+    std::int64_t size_ = 0;
+    std::int64_t position_ = 0;
+    std::string path_;
+};
+
+// An output file: created (replacing), appended to, closed. Appends are
+// gathered in a buffer so a run of small chunks costs few system calls;
+// a short write, a failed flush or a failed close is a "Stream write error".
+class OutputFile {
+public:
+    static constexpr std::size_t kBufferSize = 128 * 1024;
+
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    void create(const std::string& path);  // throws FileError
+    void append(const std::uint8_t* data, std::size_t n);
+    void close();                          // flushes; throws on failure
+    void discard();                        // closes without reporting errors
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+private:
+    void flush();
+    void writeAll(const std::uint8_t* data, std::size_t n);
+
+    int fd_ = -1;
+    std::string path_;
+    std::vector<std::uint8_t> buffer_;
+};
+
+}  // namespace strandex

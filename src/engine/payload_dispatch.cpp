@@ -1,0 +1,98 @@
+// What happens to a payload chunk: video pictures are counted, each slot's
+// first chunk is shown to its analyser (scan mode), and in write mode the
+// chunk is appended to its slot's output file.
+#include <array>
+
+#include "engine/analyser_calls.h"
+#include "engine/engine_run.h"
+#include "engine/text_format.h"
+
+namespace strandex {
+
+namespace {
+
+void countFrames(EngineRun& run, std::size_t start, std::size_t length) {
+    DemuxState& s = run.state;
+    FrontEnd& ui = run.ui;
+    if (s.Kind != StreamKind::Video || !ui.ticked(Box::cbCountFr)) return;
+    if (s.Mode == 0) return CountFrames(run, start, length, s.VideoSlot);
+    // Write mode counts only the video streams being written.
+    for (int slot = 0; slot < kVideoSlots; ++slot)
+        if (s.VideoSlot == slot && ui.ticked(videoBox(slot))) CountFrames(run, start, length, slot);
+}
+
+void logDetails(EngineRun& run, std::size_t start, std::size_t length) {
+    DemuxState& s = run.state;
+    StreamTable& t = run.table;
+    AnalyserChunk chunk{run.buffer + start, length};
+    if (s.Kind == StreamKind::Audio) {
+        auto slot = static_cast<std::size_t>(s.AudioSlot);
+        if (t.AudioDetailsLogged[slot] || !run.ui.ticked(Box::cbDetails)) return;
+        t.AudioDetailsLogged[slot] = true;
+        run.ui.log("   First PTS = " + hex8(s.FirstAudioPts));
+        if (s.Coding == AudioCoding::DDPlus) callAudioAnalyser(run.ui, t, chunk, s.AudioSlot);
+    } else if (s.Kind == StreamKind::Video) {
+        auto slot = static_cast<std::size_t>(s.VideoSlot);
+        if (t.VideoDetailsLogged[slot] || !run.ui.ticked(Box::cbDetails)) return;
+        t.VideoDetailsLogged[slot] = true;
+        run.ui.log("   First PTS = " + hex8(s.VideoPts));
+        callVideoAnalyser(run.ui, s.Codec, chunk, s.VideoPts);
+    }
+}
+
+// A slot is written only while its box is ticked, and only when the Demux
+// command created its file for this run.
+bool writable(FrontEnd& ui, Box box, const OutputFile& out) {
+    return out.isOpen() && ui.ticked(box);
+}
+
+// Each subpicture packet that carried a PTS is preceded by "SP", the PTS
+// little-endian and four zero bytes.
+void writeSubpictureHeader(OutputFile& out, std::uint32_t pts) {
+    std::array<std::uint8_t, 10> header{'S', 'P',
+                                        static_cast<std::uint8_t>(pts),
+                                        static_cast<std::uint8_t>(pts >> 8),
+                                        static_cast<std::uint8_t>(pts >> 16),
+                                        static_cast<std::uint8_t>(pts >> 24),
+                                        0, 0, 0, 0};
+    out.append(header.data(), header.size());
+}
+
+void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
+    DemuxState& s = run.state;
+    StreamTable& t = run.table;
+    const std::uint8_t* data = run.buffer + start;
+    if (s.Kind == StreamKind::Video) {
+        auto& out = t.VideoOut[static_cast<std::size_t>(s.VideoSlot)];
+        if (writable(run.ui, videoBox(s.VideoSlot), out)) out.append(data, length);
+    } else if (s.Kind == StreamKind::Audio) {
+        auto& out = t.AudioOut[static_cast<std::size_t>(s.AudioSlot)];
+        if (writable(run.ui, audioBox(s.AudioSlot), out)) out.append(data, length);
+    } else if (s.Kind == StreamKind::Subpicture && s.SubSlot < kSubBoxSlots) {
+        auto& out = t.SubpictureOut[static_cast<std::size_t>(s.SubSlot)];
+        if (!writable(run.ui, subBox(s.SubSlot), out)) return;
+        if (s.PendingPts != 0) {
+            writeSubpictureHeader(out, s.PendingPts);
+            s.PendingPts = 0;
+        }
+        out.append(data, length);
+    }
+    // MPEG audio (stream ids 0xC0-0xCF) has no slot and is never written.
+}
+
+}  // namespace
+
+void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length) {
+    countFrames(run, start, length);
+    if (run.state.Mode == 0)
+        logDetails(run, start, length);
+    else
+        writeChunk(run, start, length);
+}
+
+void CountFrames(EngineRun& run, std::size_t start, std::size_t length, int slot) {
+    run.table.FrameCount[static_cast<std::size_t>(slot)] +=
+        countFrameCodes(run.buffer + start, length, run.state.Codec);
+}
+
+}  // namespace strandex

@@ -1,0 +1,32 @@
+// Everything the logic of one program instance works on: the front end, the
+// one stream table and the path strings of the chosen source and playlist.
+#pragma once
+#include <string>
+
+#include "engine/front_end.h"
+#include "engine/stream_table.h"
+
+namespace strandex {
+
+struct SourcePaths {
+    std::string EVOdir;   // folder of the source, with its trailing separator
+    std::string EVOname;  // FEATURE_1.EVO
+    std::string EVObase;  // FEATURE_1
+    std::string XPLdir;
+    std::string XPLname;
+};
+
+struct Session {
+    explicit Session(FrontEnd& frontEnd) : ui(frontEnd) {}
+
+    FrontEnd& ui;
+    StreamTable table;
+    SourcePaths paths;
+    // Examine every byte with the plain byte step instead of the fast paths
+    // beside it; the results are the same, only slower.
+    bool plainByteStep = false;
+    // A command is running; no other may start until it ends.
+    bool commandRunning = false;
+};
+
+}  // namespace strandex
