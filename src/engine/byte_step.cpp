@@ -58,6 +58,7 @@ bool startCode(EngineRun& run, std::uint8_t b) {
     if ((s.Window >> 8) != 0x000001 || !isPacketStreamId(b)) return false;
     clearHeaderCounters(s);
     s.InPayload = false;
+    s.PtsInPacket = false;
     s.Remaining = 0;
     s.LengthBytes = 2;
     if (b >= 0xE0 && b <= 0xE3) {
@@ -137,6 +138,7 @@ void ptsByte(EngineRun& run, std::uint8_t b) {
     timestampByte(s, s.PtsLeft, b);
     if (s.PtsLeft != 0) return;
     s.PendingPts = s.TsAcc;
+    s.PtsInPacket = true;
     afterTimestamps(run);
 }
 
@@ -345,14 +347,15 @@ std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength) {
     if (s.SkipLeft > 0) {
         --s.Remaining;
         --s.SkipLeft;
-    } else if (startCode(run, b)) {
-    } else if (s.LengthBytes == 2) {
-        s.LengthBytes = 1;
-    } else if (s.LengthBytes == 1) {
-        lengthRead(s);
-    } else {
-        headerByte(run, b);
+        return i + 1;
     }
+    if (startCode(run, b)) return i + 1;
+    if (s.LengthBytes == 2)
+        s.LengthBytes = 1;
+    else if (s.LengthBytes == 1)
+        lengthRead(s);
+    else
+        headerByte(run, b);
     return i + 1;
 }
 

@@ -51,6 +51,11 @@ struct DemuxState {
     bool InPayload = false;
     std::uint32_t TsAcc = 0;
     std::uint32_t PendingPts = 0;
+    // The current packet's own header carried a PTS-only timestamp. Only
+    // such a subpicture packet gets the "SP" header: the pending PTS may
+    // otherwise be left from a packet of another stream (a video packet
+    // with a PTS and no DTS, say).
+    bool PtsInPacket = false;
     std::uint32_t VideoPts = 0;
     std::uint32_t VideoDts = 0;
     std::uint32_t FirstAudioPts = 0;

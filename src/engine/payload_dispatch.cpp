@@ -46,8 +46,8 @@ bool writable(FrontEnd& ui, Box box, const OutputFile& out) {
     return out.isOpen() && ui.ticked(box);
 }
 
-// Each subpicture packet that carried a PTS is preceded by "SP", the PTS
-// little-endian and four zero bytes.
+// Each subpicture packet that carried a PTS (not 0) is preceded by "SP",
+// the PTS little-endian and four zero bytes.
 void writeSubpictureHeader(OutputFile& out, std::uint32_t pts) {
     std::array<std::uint8_t, 10> header{'S', 'P',
                                         static_cast<std::uint8_t>(pts),
@@ -71,7 +71,7 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
     } else if (s.Kind == StreamKind::Subpicture && s.SubSlot < kSubBoxSlots) {
         auto& out = t.SubpictureOut[static_cast<std::size_t>(s.SubSlot)];
         if (!writable(run.ui, subBox(s.SubSlot), out)) return;
-        if (s.PendingPts != 0) {
+        if (s.PendingPts != 0 && s.PtsInPacket) {
             writeSubpictureHeader(out, s.PendingPts);
             s.PendingPts = 0;
         }
