@@ -1,0 +1,246 @@
+// The fast paths against the plain byte-by-byte rule: the memchr frame
+// counter against the window counter, and the block walk that skips idle
+// bytes and skipped packets in bulk against the byte step, over random and
+// damaged program streams in both modes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "commands/stream_selection.h"
+#include "engine/demux.h"
+#include "engine/engine_run.h"
+#include "support/engine_harness.h"
+#include "support/stream_fuzz.h"
+
+using namespace strandex;
+using namespace strandex::test;
+
+namespace {
+
+constexpr VideoCodec kCodecs[] = {VideoCodec::Mpeg2, VideoCodec::H264, VideoCodec::Vc1};
+
+std::vector<Box> slotBoxes() {
+    std::vector<Box> boxes{videoBox(0), videoBox(1)};
+    for (int n = 0; n < 16; ++n) boxes.push_back(audioBox(n));
+    for (int n = 0; n < 16; ++n) boxes.push_back(subBox(n));
+    return boxes;
+}
+
+// Everything a run leaves behind that the fast walk could change.
+struct Outcome {
+    std::vector<std::string> log;
+    std::array<std::int32_t, 2> frames{};
+    std::array<std::int32_t, 16> videoIds{};
+    std::array<std::int32_t, 16> audioIds{};
+    std::array<std::int32_t, 32> subIds{};
+    std::uint8_t stopFlag = 0;
+    std::vector<Bytes> outputs;  // write mode: one per slot box
+};
+
+// Scan mode with details and counting on; write mode with every slot box
+// ticked and its output created.
+Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
+    Harness h;
+    h.session.plainByteStep = plain;
+    if (mode == kWriteMode)
+        for (Box box : slotBoxes()) {
+            h.ui.setTicked(box, true);
+            h.createOutput(box);
+        }
+    Outcome o;
+    o.log = h.run(file, mode);
+    const StreamTable& t = h.session.table;
+    o.frames = t.FrameCount;
+    o.videoIds = t.VideoIds;
+    o.audioIds = t.AudioIds;
+    o.subIds = t.SubpictureIds;
+    o.stopFlag = t.StopFlag;
+    if (mode == kWriteMode)
+        for (Box box : slotBoxes()) o.outputs.push_back(h.output(box));
+    return o;
+}
+
+void expectSameOutcome(const Outcome& plain, const Outcome& fast) {
+    EXPECT_EQ(plain.log, fast.log);
+    EXPECT_EQ(plain.frames, fast.frames);
+    EXPECT_EQ(plain.videoIds, fast.videoIds);
+    EXPECT_EQ(plain.audioIds, fast.audioIds);
+    EXPECT_EQ(plain.subIds, fast.subIds);
+    EXPECT_EQ(plain.stopFlag, fast.stopFlag);
+    ASSERT_EQ(plain.outputs.size(), fast.outputs.size());
+    std::vector<Box> boxes = slotBoxes();
+    for (std::size_t k = 0; k < plain.outputs.size(); ++k)
+        EXPECT_TRUE(plain.outputs[k] == fast.outputs[k])
+            << boxName(boxes[k]) << ": " << plain.outputs[k].size() << " bytes plain, "
+            << fast.outputs[k].size() << " fast";
+}
+
+// Sizes from a few bytes to about 1 MB, most of them small.
+std::size_t streamSize(Dice& dice) {
+    switch (dice.below(10)) {
+        case 0: case 1: case 2: return dice.below(64);
+        case 3: case 4: case 5: return dice.below(16384);
+        case 6: case 7: return dice.between(16384, 262144 + 4096);
+        case 8: return 262144 * dice.between(1, 2) + dice.below(8) - 4;
+        default: return dice.between(300000, 1100000);
+    }
+}
+
+// Packets of a VC-1 stream that is none of ours, exactly `total` bytes:
+// the plain rule takes their payload whole, so they fill a block quickly.
+Bytes ignoredPackets(std::size_t total) {
+    constexpr std::size_t kHeader = 12;  // start code, length, flags, extension
+    Bytes out;
+    while (total >= kHeader) {
+        std::size_t size = std::min<std::size_t>(total, 60000);
+        if (total > size && total - size < kHeader) size -= kHeader;  // room for one more
+        Pes pes;
+        pes.streamId = 0xFD;
+        pes.streamIdExtension = 0x57;
+        pes.payload = repeat(0x00, size - kHeader);
+        out += pesPacket(pes);
+        total -= size;
+    }
+    return out + repeat(0xFF, total);
+}
+
+}  // namespace
+
+TEST(FrameCodesFastPath, EqualsTheWindowCountOnRandomChunks) {
+    Dice dice(0x5EED0001);
+    std::int64_t total = 0;
+    for (int n = 0; n < 12000 && !HasFailure(); ++n) {
+        Bytes bytes = startCodeRichBytes(dice, dice.below(601));
+        // Chunks that begin with the tail of a start code: 01 xx or 00 01 xx.
+        std::uint8_t code = kCodecs[dice.below(3)] == VideoCodec::Mpeg2 ? 0x00 : dice.chance(50) ? 0x09 : 0x0D;
+        if (bytes.size() >= 3) {
+            Bytes head;
+            switch (dice.below(4)) {
+                case 0: head = {0x01, code}; break;
+                case 1: head = {0x00, 0x01, code}; break;
+                case 2: head = {dice.byte(), 0x01, code}; break;
+                default: break;
+            }
+            std::copy(head.begin(), head.end(), bytes.begin());
+        }
+        // An exact-size copy, so a read past the end shows under ASan.
+        std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[bytes.size() + 1]);
+        std::copy(bytes.begin(), bytes.end(), chunk.get());
+        for (VideoCodec codec : kCodecs) {
+            std::int32_t plain = countFrameCodesPlain(chunk.get(), bytes.size(), codec);
+            EXPECT_EQ(countFrameCodes(chunk.get(), bytes.size(), codec), plain)
+                << "chunk " << n << " of " << bytes.size() << " bytes, codec " << static_cast<int>(codec);
+            total += plain;
+        }
+    }
+    EXPECT_GT(total, 10000);  // the chunks do hold frame codes
+}
+
+TEST(FrameCodesFastPath, ShortAndEmptyChunks) {
+    for (VideoCodec codec : kCodecs)
+        for (std::uint32_t bits = 0; bits < (1u << 12); ++bits) {
+            // Every chunk of up to four bytes drawn from 00, 01, 09, 0D.
+            static constexpr std::uint8_t kAlphabet[] = {0x00, 0x01, 0x09, 0x0D};
+            std::size_t length = bits % 5;
+            std::uint8_t chunk[4];
+            for (std::size_t k = 0; k < 4; ++k) chunk[k] = kAlphabet[(bits >> (2 * k + 2)) & 3];
+            EXPECT_EQ(countFrameCodes(chunk, length, codec), countFrameCodesPlain(chunk, length, codec));
+        }
+    EXPECT_EQ(countFrameCodes(nullptr, 0, VideoCodec::Mpeg2), 0);
+}
+
+TEST(BlockWalkFastPath, EqualsTheByteStepOnRandomStreams) {
+    for (std::uint32_t seed = 1; seed <= 120 && !HasFailure(); ++seed) {
+        Dice dice(seed);
+        bool damaged = seed % 3 != 0;
+        Bytes file = randomProgramStream(dice, streamSize(dice), damaged);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(file.size()) + " bytes" +
+                     (damaged ? ", damaged" : ""));
+        expectSameOutcome(runEngine(file, kScanMode, true), runEngine(file, kScanMode, false));
+        expectSameOutcome(runEngine(file, kWriteMode, true), runEngine(file, kWriteMode, false));
+    }
+}
+
+TEST(BlockWalkFastPath, StartCodesCutByTheBlockBoundary) {
+    // A packet whose start code begins at every offset around the end of
+    // the first block, after idle bytes of several kinds.
+    Bytes audio = privateStream1(ac3Payload(0x82, {0x0B, 0x77, 0x01, 0x02}), 90000);
+    Pes pes;
+    pes.streamId = 0xE1;
+    pes.payload = {0x00, 0x00, 0x01, 0x00, 0x01, 0x00};
+    Bytes video = pesPacket(pes);
+    for (Bytes lead : {Bytes{0xFF}, Bytes{0x00}, Bytes{0x01}, Bytes{0x00, 0x00, 0x01}}) {
+        for (std::size_t r = 0; r <= 12; ++r) {
+            Bytes file = ignoredPackets(262144 - r - 64);
+            while (file.size() + lead.size() <= 262144 - r) file += lead;
+            file += repeat(0xFF, 262144 - r - file.size()) + audio + video + repeat(0xFF, 3000);
+            SCOPED_TRACE("lead " + std::to_string(lead.size()) + " bytes, start code at " + std::to_string(r) +
+                         " bytes before the boundary");
+            Outcome plain = runEngine(file, kScanMode, true);
+            expectSameOutcome(plain, runEngine(file, kScanMode, false));
+            EXPECT_EQ(plain.log, (std::vector<std::string>{"DD audio stream 2 found!", "   First PTS = 00015F90",
+                                                           "MPEG-2 video stream 1 found!", "   First PTS = 00000000"}));
+            EXPECT_EQ(plain.frames[1], 1);
+        }
+    }
+}
+
+TEST(BlockWalkFastPath, RandomStreamsExerciseThePaths) {
+    // The generator must reach what the comparison above relies on: streams
+    // found in every kind of slot, frames counted, outputs written.
+    Dice dice(77);
+    Bytes file = randomProgramStream(dice, 900000, false);
+    Outcome scan = runEngine(file, kScanMode, false);
+    int found = 0;
+    for (auto id : scan.videoIds) found += id >= 0;
+    for (auto id : scan.audioIds) found += id >= 0;
+    for (auto id : scan.subIds) found += id >= 0;
+    EXPECT_GT(found, 20);
+    EXPECT_GT(scan.frames[0] + scan.frames[1], 100);
+    Outcome write = runEngine(file, kWriteMode, false);
+    std::size_t written = 0;
+    for (const Bytes& out : write.outputs) written += out.size();
+    EXPECT_GT(written, file.size() / 10);
+}
+
+TEST(BlockWalkFastPath, EachOutputHoldsOnlyItsOwnStream) {
+    std::vector<Box> boxes = slotBoxes();
+    for (std::uint32_t seed = 500; seed < 512 && !HasFailure(); ++seed) {
+        Dice dice(seed);
+        TaggedStream stream = taggedProgramStream(dice, seed % 2 ? 700000 : 40000);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        for (bool plain : {true, false}) {
+            Outcome o = runEngine(stream.bytes, kWriteMode, plain);
+            for (std::size_t k = 0; k < boxes.size(); ++k) {
+                int slot = k < 2 ? static_cast<int>(k) : static_cast<int>((k - 2) % 16);
+                const auto& firsts = k < 2 ? stream.firstInVideoSlot : k < 18 ? stream.firstInAudioSlot
+                                                                              : stream.firstInSubSlot;
+                auto first = firsts.find(slot);
+                const Bytes& out = o.outputs[k];
+                if (first == firsts.end()) {
+                    EXPECT_TRUE(out.empty()) << boxName(boxes[k]);
+                    continue;
+                }
+                // Subpicture outputs may hold "SP" + PTS + four zero bytes
+                // before a packet's bytes; everything else is the tag.
+                Bytes payload;
+                for (std::size_t p = 0; p < out.size();) {
+                    if (k >= 18 && out[p] == 'S' && p + 10 <= out.size()) {
+                        EXPECT_EQ(out[p + 1], 'P') << boxName(boxes[k]) << " at " << p;
+                        EXPECT_EQ(Bytes(out.begin() + static_cast<long>(p) + 6, out.begin() + static_cast<long>(p) + 10),
+                                  Bytes(4, 0));
+                        p += 10;
+                    } else {
+                        payload.push_back(out[p++]);
+                    }
+                }
+                std::uint8_t tag = streamTag(first->second);
+                auto foreign = std::count_if(payload.begin(), payload.end(), [tag](std::uint8_t b) { return b != tag; });
+                EXPECT_EQ(foreign, 0) << boxName(boxes[k]) << " holds bytes of other streams";
+                EXPECT_EQ(payload.size(), stream.payloadBytes[first->second])
+                    << boxName(boxes[k]) << " holds stream " << first->second;
+            }
+        }
+    }
+}
