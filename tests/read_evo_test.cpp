@@ -246,8 +246,11 @@ TEST_F(ReadEvo, MissingSourceStopsAfterTheOpeningLine) {
 TEST_F(ReadEvo, NoSecondCommandStartsWhileOneRuns) {
     Bytes file = padTo(pack({audioPacket(0x80)}), 4194304 + 4096);
     int nested = 0;
+    bool tried = false;
     bool checkEnabledInside = true;
     ui.onEvents = [&] {
+        if (tried) return;  // one try is enough
+        tried = true;
         std::size_t before = ui.logLines.size();
         bCheckClick(session);
         nested += ui.logLines.size() == before ? 1 : 100;
