@@ -19,7 +19,8 @@ std::string folderPart(const std::string& path);
 struct DialogPresets {
     std::string evoStartFolder;
     std::string xplStartFolder;
-    std::string xplFileName;
+    std::string evoFileName;  // what the source dialog holds: the last choice
+    std::string xplFileName;  // the last choice, or the name EVOadj preset
 };
 
 void EVOadj(Session& session, DialogPresets& dialogs);

@@ -1,0 +1,155 @@
+// The window's events: command clicks, Cancel, the dialogs, drops, and the
+// form's activate, show, close and resize.
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <stdexcept>
+
+#include "app/settings.h"
+#include "app/tf_main.h"
+#include "commands/cancel.h"
+#include "commands/read_evo.h"
+#include "commands/stream_selection.h"
+
+namespace strandex {
+
+void TfMain::runCommand(const std::function<void()>& command) {
+    if (commandRunning_) return;
+    commandRunning_ = true;
+    applyButtonStates();
+    try {
+        command();
+    } catch (const std::exception& e) {
+        showError(QString::fromStdString(e.what()));
+    }
+    commandRunning_ = false;
+    applyButtonStates();
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
+}
+
+void TfMain::showError(const QString& message) {
+    if (errorHook) return errorHook(message);
+    QMessageBox::critical(this, "HD DVD Strandex", message);
+}
+
+bool TfMain::ask(const QString& question) {
+    if (confirmHook) return confirmHook(question);
+    return QMessageBox::question(this, "Confirm", question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfMain::bCheckClick() {
+    runCommand([this] { strandex::bCheckClick(session_); });
+}
+
+void TfMain::bCancelClick() { strandex::bCancelClick(session_); }
+
+void TfMain::cbVideoClick() { strandex::cbVideoClick(frontEnd_); }
+
+// Returns the chosen path, or an empty text when the dialog was cancelled.
+QString TfMain::runDialog(QFileDialog& dialog) {
+    if (fileDialogHook) return fileDialogHook(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+// The edit takes what the dialog holds afterwards: the new choice, or the
+// one before it when the dialog was cancelled.
+void TfMain::bbEVOClick() {
+    if (commandRunning_) return;
+    odEVOfile->setDirectory(QString::fromStdString(dialogs_.evoStartFolder));
+    QString chosen = runDialog(*odEVOfile);
+    if (!chosen.isEmpty()) dialogs_.evoFileName = chosen.toStdString();
+    frontEnd_.setText(Edit::eEVOfile, dialogs_.evoFileName);
+    EVOadj(session_, dialogs_);
+}
+
+void TfMain::bbXPLClick() {
+    if (commandRunning_) return;
+    odXPL->setDirectory(QString::fromStdString(dialogs_.xplStartFolder));
+    odXPL->selectFile(QString::fromStdString(dialogs_.xplFileName));
+    QString chosen = runDialog(*odXPL);
+    if (!chosen.isEmpty()) dialogs_.xplFileName = chosen.toStdString();
+    frontEnd_.setText(Edit::eXPLfile, dialogs_.xplFileName);
+    XPLadj(session_, dialogs_);
+}
+
+void TfMain::dropFile(const QString& path) {
+    if (commandRunning_) return;  // no new source while a command reads the old one
+    adoptDroppedFile(session_, dialogs_, path.toStdString());
+}
+
+void TfMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!commandRunning_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TfMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) dropFile(urls.first().toLocalFile());
+    event->acceptProposedAction();
+}
+
+// Settings first, then the boxes; once, at start-up. A stored value of the
+// wrong kind stops both, with the error shown.
+void TfMain::FormActivate() {
+    if (activated_) return;
+    activated_ = true;
+    try {
+        RegRead();
+    } catch (const SettingsError& e) {
+        showError(QString::fromStdString(e.what()));
+        return;
+    }
+    Resetcbs(frontEnd_);
+}
+
+void TfMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormActivate();
+    if (!dropTargetRegistered_) {
+        setAcceptDrops(true);
+        dropTargetRegistered_ = true;
+    }
+}
+
+void TfMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+// Closing during a run stops the run first (asking, as Cancel does, while it
+// writes); the window closes when the command has closed its files.
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (commandRunning_) {
+        event->ignore();
+        if (session_.table.BusyFlag && !ask("Are you sure to stop demuxing?")) return;
+        session_.table.StopFlag = 1;
+        closeAfterRun_ = true;
+        return;
+    }
+    RegWrite();
+    event->accept();
+}
+
+void TfMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeControls();
+}
+
+// The logo stays at 153 until the window is wider than 432, then centres.
+void TfMain::FormResize() {
+    int width = frameGeometry().width();
+    int left = width <= 432 ? 153 : width / 2 - 63;
+    imLogo->move(left, imLogo->y());
+}
+
+}  // namespace strandex
