@@ -1,6 +1,7 @@
-// The fast paths against the plain byte-by-byte rule: the memchr frame
+// The fast paths against the plain byte-by-byte rule: the vector frame
 // counter against the window counter, and the block walk that skips idle
-// bytes and skipped packets in bulk against the byte step, over random and
+// bytes and skipped packets in bulk and reads whole PES headers against the
+// byte step, over random and
 // damaged program streams in both modes.
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "engine/demux.h"
 #include "engine/engine_run.h"
 #include "support/engine_harness.h"
+#include "support/engine_outcome.h"
 #include "support/stream_fuzz.h"
 
 using namespace strandex;
@@ -19,62 +21,6 @@ using namespace strandex::test;
 namespace {
 
 constexpr VideoCodec kCodecs[] = {VideoCodec::Mpeg2, VideoCodec::H264, VideoCodec::Vc1};
-
-std::vector<Box> slotBoxes() {
-    std::vector<Box> boxes{videoBox(0), videoBox(1)};
-    for (int n = 0; n < 16; ++n) boxes.push_back(audioBox(n));
-    for (int n = 0; n < 16; ++n) boxes.push_back(subBox(n));
-    return boxes;
-}
-
-// Everything a run leaves behind that the fast walk could change.
-struct Outcome {
-    std::vector<std::string> log;
-    std::array<std::int32_t, 2> frames{};
-    std::array<std::int32_t, 16> videoIds{};
-    std::array<std::int32_t, 16> audioIds{};
-    std::array<std::int32_t, 32> subIds{};
-    std::uint8_t stopFlag = 0;
-    std::vector<Bytes> outputs;  // write mode: one per slot box
-};
-
-// Scan mode with details and counting on; write mode with every slot box
-// ticked and its output created.
-Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
-    Harness h;
-    h.session.plainByteStep = plain;
-    if (mode == kWriteMode)
-        for (Box box : slotBoxes()) {
-            h.ui.setTicked(box, true);
-            h.createOutput(box);
-        }
-    Outcome o;
-    o.log = h.run(file, mode);
-    const StreamTable& t = h.session.table;
-    o.frames = t.FrameCount;
-    o.videoIds = t.VideoIds;
-    o.audioIds = t.AudioIds;
-    o.subIds = t.SubpictureIds;
-    o.stopFlag = t.StopFlag;
-    if (mode == kWriteMode)
-        for (Box box : slotBoxes()) o.outputs.push_back(h.output(box));
-    return o;
-}
-
-void expectSameOutcome(const Outcome& plain, const Outcome& fast) {
-    EXPECT_EQ(plain.log, fast.log);
-    EXPECT_EQ(plain.frames, fast.frames);
-    EXPECT_EQ(plain.videoIds, fast.videoIds);
-    EXPECT_EQ(plain.audioIds, fast.audioIds);
-    EXPECT_EQ(plain.subIds, fast.subIds);
-    EXPECT_EQ(plain.stopFlag, fast.stopFlag);
-    ASSERT_EQ(plain.outputs.size(), fast.outputs.size());
-    std::vector<Box> boxes = slotBoxes();
-    for (std::size_t k = 0; k < plain.outputs.size(); ++k)
-        EXPECT_TRUE(plain.outputs[k] == fast.outputs[k])
-            << boxName(boxes[k]) << ": " << plain.outputs[k].size() << " bytes plain, "
-            << fast.outputs[k].size() << " fast";
-}
 
 // Sizes from a few bytes to about 1 MB, most of them small.
 std::size_t streamSize(Dice& dice) {

@@ -11,17 +11,24 @@ namespace strandex {
 
 namespace {
 
-// Idle: only Window moves until a recognised start code completes. Returns
-// the index of the byte that completes one (not yet examined), or the block
-// length when none does.
+// Idle: only Window moves until a recognised start code completes; the byte
+// that completes one goes through the byte step. Returns the index after
+// it, or the block length when none does.
 std::size_t scanIdle(EngineRun& run, std::size_t i, std::size_t blockLength) {
-    // The first three bytes may complete a start code begun before them.
-    std::size_t head = std::min(blockLength, i + 3);
-    while (i < head) {
-        i = byteStep(run, i, blockLength);
-        if (!isIdle(run.state)) return i;
-    }
     const std::uint8_t* b = run.buffer;
+    // The first three bytes may complete a start code begun before them.
+    std::uint32_t w = run.state.Window;
+    std::size_t head = std::min(blockLength, i + 3);
+    for (std::size_t k = i; k < head; ++k) {
+        w = (w << 8) | b[k];
+        if ((w >> 8) == 0x000001 && isPacketStreamId(b[k])) {
+            run.state.Window = windowAfter(run.state.Window, b + i, k - i);
+            return byteStep(run, k, blockLength);
+        }
+    }
+    run.state.Window = w;
+    i = head;
+    if (i >= blockLength) return blockLength;
     // From here a start code lies wholly in the block: 00 00 01 at p-2..p
     // and the stream id at p+1, with p >= i-1.
     std::size_t p = i - 1;
@@ -31,7 +38,7 @@ std::size_t scanIdle(EngineRun& run, std::size_t i, std::size_t blockLength) {
         p = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - b);
         if (b[p - 1] == 0 && b[p - 2] == 0 && isPacketStreamId(b[p + 1])) {
             run.state.Window = windowAfter(run.state.Window, b + i, p + 1 - i);
-            return p + 1;
+            return byteStep(run, p + 1, blockLength);
         }
         ++p;
     }
@@ -48,6 +55,11 @@ std::size_t skipBulk(EngineRun& run, std::size_t i, std::size_t blockLength) {
     return i + n;
 }
 
+std::size_t headerOrStep(EngineRun& run, std::size_t i, std::size_t blockLength) {
+    std::size_t next = readPesHeaderFast(run, i, blockLength);
+    return next != 0 ? next : byteStep(run, i, blockLength);
+}
+
 }  // namespace
 
 void examineBlock(EngineRun& run, std::size_t blockLength) {
@@ -59,6 +71,8 @@ void examineBlock(EngineRun& run, std::size_t blockLength) {
             i = byteStep(run, i, blockLength);
         else if (s.SkipLeft > 0)
             i = skipBulk(run, i, blockLength);
+        else if (s.LengthBytes == 2)  // only a start code sets it: nothing else is open
+            i = headerOrStep(run, i, blockLength);
         else if (isIdle(s))
             i = scanIdle(run, i, blockLength);
         else

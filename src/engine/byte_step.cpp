@@ -32,25 +32,6 @@ void abandonPacket(DemuxState& s) {
     if (s.Remaining > 0) s.Kind = StreamKind::Skipped;
 }
 
-// The payload starts. A video packet whose identifying byte is not the one
-// registered in its slot (another codec sharing the slot, or a VC-1 packet
-// without a stream id extension) is not counted, detailed or written.
-void beginPayload(EngineRun& run) {
-    DemuxState& s = run.state;
-    s.InPayload = true;
-    if (s.Kind != StreamKind::Video) return;
-    if (s.VideoId < 0 || s.VideoSlot < 0 ||
-        run.table.VideoIds[static_cast<std::size_t>(s.VideoSlot)] != s.VideoId)
-        s.Kind = StreamKind::Ignored;
-}
-
-void endOfHeader(EngineRun& run) {
-    if (run.state.Kind == StreamKind::PrivateStream1)
-        run.state.SubstreamLeft = 4;
-    else
-        beginPayload(run);
-}
-
 // Case 3: a recognised start code opens a new packet, dropping whatever was
 // left of the previous one's header.
 bool startCode(EngineRun& run, std::uint8_t b) {
@@ -338,6 +319,25 @@ std::size_t takeChunk(EngineRun& run, std::size_t i, std::size_t blockLength) {
 }
 
 }  // namespace
+
+// The payload starts. A video packet whose identifying byte is not the one
+// registered in its slot (another codec sharing the slot, or a VC-1 packet
+// without a stream id extension) is not counted, detailed or written.
+void beginPayload(EngineRun& run) {
+    DemuxState& s = run.state;
+    s.InPayload = true;
+    if (s.Kind != StreamKind::Video) return;
+    if (s.VideoId < 0 || s.VideoSlot < 0 ||
+        run.table.VideoIds[static_cast<std::size_t>(s.VideoSlot)] != s.VideoId)
+        s.Kind = StreamKind::Ignored;
+}
+
+void endOfHeader(EngineRun& run) {
+    if (run.state.Kind == StreamKind::PrivateStream1)
+        run.state.SubstreamLeft = 4;
+    else
+        beginPayload(run);
+}
 
 std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength) {
     DemuxState& s = run.state;

@@ -22,6 +22,17 @@ struct EngineRun {
 // or i itself after an empty chunk).
 std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength);
 
+// The end of a PES header: private stream 1 goes on to its substream
+// header, any other packet to its payload.
+void endOfHeader(EngineRun& run);
+void beginPayload(EngineRun& run);
+
+// Reads the length and the whole PES header that follow a start code at i
+// in one go, when they lie in the block and have the usual shape; returns
+// the index after them, or 0 (nothing changed) to leave them to the byte
+// step.
+std::size_t readPesHeaderFast(EngineRun& run, std::size_t i, std::size_t blockLength);
+
 // Examines a whole block. Equal in every effect to byteStep applied from 0
 // while i < blockLength, but passes over idle bytes and skipped packets in
 // bulk.

@@ -2,6 +2,11 @@
 // 00 00 01 09, VC-1 frame 00 00 01 0D. The window starts as four zero bytes
 // at each chunk, so a chunk that begins 01 00 (MPEG-2) counts one.
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/engine_run.h"
 
@@ -28,19 +33,62 @@ std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, 
     return count;
 }
 
-// The same count, found by searching for the 0x01 of each start code.
+// A frame start code ends in 01 and the codec's byte, and the two bytes
+// before the 01 are zero (or lie before the chunk, where zeros are implied).
+static inline bool zerosBefore(const std::uint8_t* data, std::size_t p) {
+    return (p < 1 || data[p - 1] == 0) && (p < 2 || data[p - 2] == 0);
+}
+
+#if defined(__x86_64__)
+// Sixty-four places at a time, for processors that have AVX2.
+__attribute__((target("avx2"))) static std::int32_t countWide(const std::uint8_t* data,
+                                                              std::size_t length,
+                                                              std::uint8_t code, std::size_t& p) {
+    const __m256i ones = _mm256_set1_epi8(1);
+    const __m256i codes = _mm256_set1_epi8(static_cast<char>(code));
+    std::int32_t count = 0;
+    for (; p + 65 <= length; p += 64) {
+        const auto* at = reinterpret_cast<const __m256i*>(data + p);
+        const auto* after = reinterpret_cast<const __m256i*>(data + p + 1);
+        __m256i low = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(at), ones),
+                                       _mm256_cmpeq_epi8(_mm256_loadu_si256(after), codes));
+        __m256i high = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(at + 1), ones),
+                                        _mm256_cmpeq_epi8(_mm256_loadu_si256(after + 1), codes));
+        if (_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high))) continue;
+        std::uint64_t mask = static_cast<std::uint32_t>(_mm256_movemask_epi8(low)) |
+                             (std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high))} << 32);
+        for (; mask != 0; mask &= mask - 1)
+            if (zerosBefore(data, p + static_cast<std::size_t>(__builtin_ctzll(mask)))) ++count;
+    }
+    return count;
+}
+
+static const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+// The same count, found by testing many places at a time for the pair
+// 01 + code; only the rare pair found is checked for its zeros.
 std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec) {
     std::uint8_t code = frameCodeByte(codec);
     std::int32_t count = 0;
-    std::size_t p = 0;
-    while (p + 1 < length) {
-        const void* hit = std::memchr(data + p, 0x01, length - 1 - p);
-        if (hit == nullptr) break;
-        p = static_cast<std::size_t>(static_cast<const std::uint8_t*>(hit) - data);
-        if (data[p + 1] == code && (p < 1 || data[p - 1] == 0) && (p < 2 || data[p - 2] == 0))
-            ++count;
-        ++p;
+    std::size_t p = 0;  // the place of the 01 byte
+#if defined(__x86_64__)
+    if (kHaveAvx2) count += countWide(data, length, code, p);
+#endif
+#if defined(__SSE2__)
+    const __m128i ones = _mm_set1_epi8(1);
+    const __m128i codes = _mm_set1_epi8(static_cast<char>(code));
+    for (; p + 17 <= length; p += 16) {
+        __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+        __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, ones), _mm_cmpeq_epi8(next, codes))));
+        for (; mask != 0; mask &= mask - 1)
+            if (zerosBefore(data, p + static_cast<std::size_t>(__builtin_ctz(mask)))) ++count;
     }
+#endif
+    for (; p + 1 < length; ++p)
+        if (data[p] == 0x01 && data[p + 1] == code && zerosBefore(data, p)) ++count;
     return count;
 }
 

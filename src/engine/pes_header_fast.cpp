@@ -1,0 +1,134 @@
+// A PES header read in one go, right after its start code, when the whole
+// header lies in the block and has the usual shape. It leaves the parser
+// state exactly as the byte step would after the same bytes; any other
+// header (cut by the block end, too short for its fields, holding a start
+// code) is left to the byte step.
+#include "engine/engine_run.h"
+
+namespace strandex {
+
+namespace {
+
+// The low 32 bits of a 33-bit timestamp; bit 32 is dropped.
+std::uint32_t timestampAt(const std::uint8_t* p) {
+    return (std::uint32_t(p[0] & 0x06) << 29) | (std::uint32_t(p[1]) << 22) |
+           (std::uint32_t(p[2] & 0xFE) << 14) | (std::uint32_t(p[3]) << 7) |
+           (std::uint32_t(p[4] & 0xFE) >> 1);
+}
+
+// A recognised start code completing at any of [from, end) would open a
+// new packet in the middle of this one.
+bool holdsStartCode(const std::uint8_t* b, std::size_t from, std::size_t end) {
+    for (std::size_t k = from; k < end; ++k)
+        if (b[k - 1] == 0x01 && b[k - 2] == 0 && b[k - 3] == 0 && isPacketStreamId(b[k])) return true;
+    return false;
+}
+
+// Where the header data is read from, and how much of it is left.
+struct HeaderCursor {
+    const std::uint8_t* at;
+    std::size_t left;
+    bool take(std::size_t n) {
+        if (left < n) return false;
+        at += n;
+        left -= n;
+        return true;
+    }
+};
+
+// The stream id extension of an extension-2 field: 0x55 and 0x56 name
+// VC-1 video slots 0 and 1; any other makes the packet ignored.
+void streamIdExtension(EngineRun& run, std::uint8_t b) {
+    DemuxState& s = run.state;
+    int e = b & 0x7F;
+    if (e == 0x55 || e == 0x56) {
+        s.VideoSlot = e - 0x55;
+        s.VideoId = e;
+        registerVideo(run, s.VideoSlot, e);
+        s.Kind = StreamKind::Video;
+    } else {
+        s.Kind = StreamKind::Ignored;
+    }
+}
+
+enum class HeaderEnd { Stuffing, Payload, Refused };
+
+// The PES extension: flags, then a P-STD buffer field and an extension-2
+// field as the flags say. Ends in the payload at once when the header has
+// no bytes left, as the byte step does.
+HeaderEnd extension(EngineRun& run, HeaderCursor& c) {
+    DemuxState& s = run.state;
+    const std::uint8_t* flags = c.at;
+    if (!c.take(1)) return HeaderEnd::Refused;
+    s.ExtFlags = *flags;
+    bool pstd = *flags & 0x10;
+    bool ext2 = *flags & 0x01;
+    if (pstd && !c.take(2)) return HeaderEnd::Refused;
+    if (ext2) {
+        const std::uint8_t* field = c.at;
+        if (!c.take(2)) return HeaderEnd::Refused;
+        streamIdExtension(run, field[1]);
+    }
+    return c.left == 0 ? HeaderEnd::Payload : HeaderEnd::Stuffing;
+}
+
+HeaderEnd headerFields(EngineRun& run, HeaderCursor& c, std::uint8_t flags2) {
+    DemuxState& s = run.state;
+    std::uint8_t ts = flags2 & 0xC0;
+    if (ts == 0x80 || ts == 0xC0) {
+        const std::uint8_t* pts = c.at;
+        if (!c.take(ts == 0xC0 ? 10 : 5)) return HeaderEnd::Refused;
+        if (ts == 0x80) {
+            s.TsAcc = s.PendingPts = timestampAt(pts);
+            s.PtsInPacket = true;
+        } else {
+            s.VideoPts = timestampAt(pts);
+            s.TsAcc = s.VideoDts = timestampAt(pts + 5);
+        }
+        if (c.left == 0) return HeaderEnd::Stuffing;  // the header ends with the timestamps
+        if (s.Kind == StreamKind::Video && (flags2 & 0x01)) return extension(run, c);
+        return HeaderEnd::Stuffing;
+    }
+    if ((flags2 & 0xC1) == 0x01) return c.left == 0 ? HeaderEnd::Refused : extension(run, c);
+    return HeaderEnd::Stuffing;
+}
+
+}  // namespace
+
+std::size_t readPesHeaderFast(EngineRun& run, std::size_t i, std::size_t blockLength) {
+    DemuxState& s = run.state;
+    const std::uint8_t* b = run.buffer;
+    if (s.Kind == StreamKind::Skipped) {
+        if (i + 2 > blockLength) return 0;
+        s.Window = windowAfter(s.Window, b + i, 2);
+        s.LengthBytes = 0;
+        s.Remaining = s.SkipLeft = (b[i] << 8) | b[i + 1];
+        return i + 2;
+    }
+    if (i + 5 > blockLength) return 0;
+    int length = (b[i] << 8) | b[i + 1];
+    std::uint8_t flags2 = b[i + 3];
+    std::size_t headerLength = b[i + 4];
+    std::size_t end = i + 5 + headerLength;
+    if (end > blockLength || length < 3 + static_cast<int>(headerLength)) return 0;
+    if (holdsStartCode(b, i + 3, end)) return 0;
+    DemuxState before = s;
+    HeaderCursor cursor{b + i + 5, headerLength};
+    HeaderEnd how = headerFields(run, cursor, flags2);
+    if (how == HeaderEnd::Refused) {
+        s = before;  // nothing was logged or registered: refusal comes first
+        return 0;
+    }
+    s.Window = windowAfter(s.Window, b + i, end - i);
+    s.LengthBytes = 0;
+    s.Flags2 = flags2;
+    s.HeaderLeft = 0;
+    s.Remaining = length - 3 - static_cast<int>(headerLength);
+    if (how == HeaderEnd::Payload)
+        beginPayload(run);
+    else
+        endOfHeader(run);
+    return end;
+}
+
+}  // namespace strandex
