@@ -232,6 +232,7 @@ void TfMain::buildBottomRow(QWidget* client) {
     buttons_[static_cast<std::size_t>(Button::bRebuild)] = bRebuild;
     buttons_[static_cast<std::size_t>(Button::bCancel)] = bCancel;
     connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
+    connect(bDemux, &QPushButton::clicked, this, [this] { bDemuxClick(); });
 
     imLogo = named(new QLabel(client), "imLogo", "Logo");
     imLogo->setPixmap(QPixmap::fromImage(logoImage()));

@@ -41,6 +41,7 @@ public:
 
     // Commands, as their buttons start them.
     void bCheckClick();
+    void bDemuxClick();
     void bCancelClick();
     void bbEVOClick();
     void bbXPLClick();

@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "app/tf_main.h"
 #include "commands/cancel.h"
+#include "commands/demux_command.h"
 #include "commands/read_evo.h"
 #include "commands/stream_selection.h"
 
@@ -49,6 +50,10 @@ bool TfMain::ask(const QString& question) {
 
 void TfMain::bCheckClick() {
     runCommand([this] { strandex::bCheckClick(session_); });
+}
+
+void TfMain::bDemuxClick() {
+    runCommand([this] { strandex::bDemuxClick(session_); });
 }
 
 void TfMain::bCancelClick() { strandex::bCancelClick(session_); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "commands/demux_command.h"
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
 
@@ -43,12 +44,23 @@ void listBoxes(const FrontEnd& ui, std::ostream& out) {
             << (ui.ticked(slot.box) ? 1 : 0) << '\t' << ui.caption(slot.box) << '\n';
 }
 
+// --streams: every slot box not named is unticked.
+void keepOnlyStreams(const std::vector<std::string>& names, FrontEnd& ui) {
+    for (const auto& slot : slotBoxes())
+        if (std::find(names.begin(), names.end(), slot.name) == names.end()) ui.setTicked(slot.box, false);
+}
+
 void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::ostream& out) {
     applyOptions(o, ui);
     DialogPresets dialogs;
     ui.setText(Edit::eEVOfile, o.input);
     EVOadj(session, dialogs);
     bCheckClick(session);
+    if (o.command == "demux") {
+        if (o.streams) keepOnlyStreams(*o.streams, ui);
+        // Demux starts only with something ticked, as its button does.
+        if (ui.enabled(Button::bDemux)) bDemuxClick(session);
+    }
     if (o.boxes) listBoxes(ui, out);
 }
 

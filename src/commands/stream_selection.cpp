@@ -61,11 +61,16 @@ StreamKindOfBox kindOfBox(Box box) {
     return StreamKindOfBox::Subpicture;
 }
 
+// A caption may come from the playlist: a "/" in it would lead the file
+// out of the output folder, so it becomes "_".
 std::string outputName(const FrontEnd& ui, const std::string& prefix, Box box) {
     Edit ext = Edit::eSubExt;
     if (kindOfBox(box) == StreamKindOfBox::Video) ext = Edit::eVideoExt;
     if (kindOfBox(box) == StreamKindOfBox::Audio) ext = Edit::eAudioExt;
-    return prefix + "." + ui.caption(box) + "." + ui.text(ext);
+    std::string caption = ui.caption(box);
+    for (char& c : caption)
+        if (c == '/') c = '_';
+    return prefix + "." + caption + "." + ui.text(ext);
 }
 
 }  // namespace strandex

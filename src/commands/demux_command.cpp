@@ -1,0 +1,121 @@
+#include "commands/demux_command.h"
+
+#include <vector>
+
+#include "commands/command_guard.h"
+#include "commands/read_evo.h"
+#include "commands/source_selection.h"
+#include "commands/stream_selection.h"
+#include "engine/demux.h"
+
+namespace strandex {
+
+namespace {
+
+OutputFile& outputOf(StreamTable& t, Box box) {
+    int i = boxIndex(box);
+    if (i < 8) return t.VideoOut[static_cast<std::size_t>(i)];
+    if (i < 24) return t.AudioOut[static_cast<std::size_t>(i - 8)];
+    return t.SubpictureOut[static_cast<std::size_t>(i - 24)];
+}
+
+// The 34 boxes that stand for a slot, in the order their files are made.
+std::vector<Box> slotBoxesInOrder() {
+    std::vector<Box> boxes{videoBox(0), videoBox(1)};
+    for (int n = 0; n < kAudioSlots; ++n) boxes.push_back(audioBox(n));
+    for (int n = 0; n < kSubBoxSlots; ++n) boxes.push_back(subBox(n));
+    return boxes;
+}
+
+void createOutputs(Session& session, const std::string& prefix) {
+    FrontEnd& ui = session.ui;
+    for (Box box : slotBoxesInOrder()) {
+        if (!ui.ticked(box)) continue;
+        std::string name = outputName(ui, prefix, box);
+        outputOf(session.table, box).create(name);
+        ui.log("Creating " + name);
+    }
+}
+
+// Every file is closed whatever happens; outputs keep what was written.
+// When the run itself went well, a close that fails (its last bytes not
+// written) is reported as a write error rather than passing for success.
+void closeEverything(StreamTable& t, bool reportFailure) {
+    t.SourceStream.close();
+    bool failed = false;
+    for (Box box : slotBoxesInOrder()) {
+        OutputFile& out = outputOf(t, box);
+        if (!out.isOpen()) continue;
+        try {
+            out.close();
+        } catch (const FileError&) {
+            failed = true;
+        }
+    }
+    if (failed && reportFailure) throw FileError(kStreamWriteError);
+}
+
+void writeStreams(Session& session, const std::string& prefix, const std::string& second) {
+    FrontEnd& ui = session.ui;
+    StreamTable& t = session.table;
+    ui.log("Opening file " + session.paths.EVOname);
+    ui.slog("Opening", 0);
+    t.SourceStream.open(ui.text(Edit::eEVOfile));
+    ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
+    createOutputs(session, prefix);
+    ui.slog("Writing stream(s)", 0);
+    demux(session, kWriteMode);
+    // The option is read again: unticking it during the first part cancels
+    // the continuation.
+    if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
+        t.SourceStream.close();
+        t.SourceStream.open(second);
+        ui.log("Continue on " + fileNamePart(second));
+        demux(session, kWriteMode);
+    }
+}
+
+}  // namespace
+
+std::string secondPartPath(const std::string& sourcePath, const std::string& sourceName) {
+    const std::string tail = "_1.EVO";
+    if (sourceName.size() < tail.size() || sourceName.compare(sourceName.size() - tail.size(), tail.size(), tail) != 0)
+        return "";
+    if (sourcePath.size() < 5) return "";
+    return sourcePath.substr(0, sourcePath.size() - 5) + "2.EVO";
+}
+
+void bDemuxClick(Session& session) {
+    CommandGuard guard(session);
+    if (!guard.acquired()) return;
+    FrontEnd& ui = session.ui;
+    StreamTable& t = session.table;
+    ui.setEnabled(Button::bDemux, false);
+    ui.showPage(Page::tsStatus);
+    t.FrameCount = {0, 0};
+    std::string prefix = outputPrefix(ui.text(Edit::eWorkdir), session.paths.EVObase);
+    std::string second;
+    if (ui.ticked(Box::cbContinue)) {
+        second = secondPartPath(ui.text(Edit::eEVOfile), session.paths.EVOname);
+        if (!second.empty() && fileExists(second)) prefix += "_2";
+    }
+    try {
+        writeStreams(session, prefix, second);
+    } catch (...) {
+        closeEverything(t, false);
+        throw;
+    }
+    closeEverything(t, true);
+    ui.log("Done.");
+    ui.slog("Ready", 0);
+    ui.slog("", 1);
+    for (int slot = 0; slot < kVideoSlots; ++slot) {
+        std::int32_t n = t.FrameCount[static_cast<std::size_t>(slot)];
+        // Demux takes 23.976 pictures a second, where Read EVO takes 24000/1001.
+        double days = static_cast<double>(static_cast<long double>(n) / 23.976L / 86400.0L);
+        if (n > 0) ui.log(frameCountLine(n, days, slot));
+    }
+    ui.setEnabled(Button::bDemux, true);
+}
+
+}  // namespace strandex

@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "engine/session.h"
+
+namespace strandex {
+
+// "Demux": one output file per ticked stream box, the engine in write mode,
+// and the second part of a split feature (FEATURE_2.EVO) appended.
+void bDemuxClick(Session& session);
+
+// The second part of a feature whose first part is the source, or an empty
+// text when the source's name does not end in "_1.EVO".
+std::string secondPartPath(const std::string& sourcePath, const std::string& sourceName);
+
+}  // namespace strandex
