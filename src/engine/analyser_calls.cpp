@@ -1,11 +1,19 @@
 #include "engine/analyser_calls.h"
 
+#include "analysers/analysers.h"
+
 namespace strandex {
 
-// The header analysers attach here; until then a slot's details are its
-// First PTS line alone.
-void callVideoAnalyser(FrontEnd&, VideoCodec, AnalyserChunk, std::uint32_t) {}
+void callVideoAnalyser(FrontEnd& ui, VideoCodec codec, AnalyserChunk chunk, std::uint32_t pts) {
+    switch (codec) {
+        case VideoCodec::Vc1: return VC1info(chunk.data, chunk.length, pts, ui);
+        case VideoCodec::H264: return H264info(chunk.data, chunk.length, pts, ui);
+        case VideoCodec::Mpeg2: return MPEG2info(chunk.data, chunk.length, pts, ui);
+    }
+}
 
-void callAudioAnalyser(FrontEnd&, const StreamTable&, AnalyserChunk, int) {}
+void callAudioAnalyser(FrontEnd& ui, const StreamTable& table, AnalyserChunk chunk, int slot) {
+    AC3info(chunk.data, chunk.length, slot, Ac3Tables{table.AC3SampleRates, table.AC3BitRates}, ui);
+}
 
 }  // namespace strandex
