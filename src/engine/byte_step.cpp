@@ -160,22 +160,13 @@ void pstdByte(EngineRun& run) {
         beginPayload(run);
 }
 
-// The second extension-2 byte holds the stream id extension, which names the
-// VC-1 stream: 0x55 is video slot 0, 0x56 slot 1.
+// The second extension-2 byte holds the stream id extension.
 void ext2Byte(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
     --s.Remaining;
     --s.HeaderLeft;
     if (--s.Ext2Left != 0) return;
-    int e = b & 0x7F;
-    if (e == 0x55 || e == 0x56) {
-        s.VideoSlot = e - 0x55;
-        s.VideoId = e;
-        registerVideo(run, s.VideoSlot, e);
-        s.Kind = StreamKind::Video;
-    } else {
-        s.Kind = StreamKind::Ignored;
-    }
+    streamIdExtension(run, b);
     if (s.HeaderLeft == 0) beginPayload(run);
 }
 
@@ -337,6 +328,21 @@ void endOfHeader(EngineRun& run) {
         run.state.SubstreamLeft = 4;
     else
         beginPayload(run);
+}
+
+// The stream id extension names the VC-1 stream: 0x55 is video slot 0,
+// 0x56 slot 1; a packet with any other is ignored.
+void streamIdExtension(EngineRun& run, std::uint8_t b) {
+    DemuxState& s = run.state;
+    int e = b & 0x7F;
+    if (e == 0x55 || e == 0x56) {
+        s.VideoSlot = e - 0x55;
+        s.VideoId = e;
+        registerVideo(run, s.VideoSlot, e);
+        s.Kind = StreamKind::Video;
+    } else {
+        s.Kind = StreamKind::Ignored;
+    }
 }
 
 std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength) {

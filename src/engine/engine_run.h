@@ -26,6 +26,8 @@ std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength);
 // header, any other packet to its payload.
 void endOfHeader(EngineRun& run);
 void beginPayload(EngineRun& run);
+// The stream id extension of a PES extension-2 field (VC-1 on HD DVD).
+void streamIdExtension(EngineRun& run, std::uint8_t b);
 
 // Reads the length and the whole PES header that follow a start code at i
 // in one go, when they lie in the block and have the usual shape; returns

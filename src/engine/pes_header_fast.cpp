@@ -36,21 +36,6 @@ struct HeaderCursor {
     }
 };
 
-// The stream id extension of an extension-2 field: 0x55 and 0x56 name
-// VC-1 video slots 0 and 1; any other makes the packet ignored.
-void streamIdExtension(EngineRun& run, std::uint8_t b) {
-    DemuxState& s = run.state;
-    int e = b & 0x7F;
-    if (e == 0x55 || e == 0x56) {
-        s.VideoSlot = e - 0x55;
-        s.VideoId = e;
-        registerVideo(run, s.VideoSlot, e);
-        s.Kind = StreamKind::Video;
-    } else {
-        s.Kind = StreamKind::Ignored;
-    }
-}
-
 enum class HeaderEnd { Stuffing, Payload, Refused };
 
 // The PES extension: flags, then a P-STD buffer field and an extension-2
