@@ -45,7 +45,8 @@ Bytes pesPacket(const Pes& pes) {
         header.push_back(extFlags);
         if (pes.pstd) header += Bytes{0x60, 0x00};
         if (pes.streamIdExtension)
-            header += Bytes{0x81, static_cast<std::uint8_t>(0x80 | *pes.streamIdExtension)};
+            // marker + field length 1, then stream_id_extension_flag 0 and the id
+            header += Bytes{0x81, static_cast<std::uint8_t>(*pes.streamIdExtension & 0x7F)};
     }
     header += repeat(0xFF, static_cast<std::size_t>(pes.stuffing));
     std::uint8_t headerLength = pes.headerLength.value_or(static_cast<std::uint8_t>(header.size()));
