@@ -233,6 +233,7 @@ void TfMain::buildBottomRow(QWidget* client) {
     buttons_[static_cast<std::size_t>(Button::bCancel)] = bCancel;
     connect(bCancel, &QPushButton::clicked, this, [this] { bCancelClick(); });
     connect(bDemux, &QPushButton::clicked, this, [this] { bDemuxClick(); });
+    connect(bRebuild, &QPushButton::clicked, this, [this] { bRebuildClick(); });
 
     imLogo = named(new QLabel(client), "imLogo", "Logo");
     imLogo->setPixmap(QPixmap::fromImage(logoImage()));

@@ -16,6 +16,7 @@
 #include "commands/cancel.h"
 #include "commands/demux_command.h"
 #include "commands/read_evo.h"
+#include "commands/rebuild_command.h"
 #include "commands/stream_selection.h"
 
 namespace strandex {
@@ -54,6 +55,10 @@ void TfMain::bCheckClick() {
 
 void TfMain::bDemuxClick() {
     runCommand([this] { strandex::bDemuxClick(session_); });
+}
+
+void TfMain::bRebuildClick() {
+    runCommand([this] { strandex::bRebuildClick(session_); });
 }
 
 void TfMain::bCancelClick() { strandex::bCancelClick(session_); }

@@ -5,6 +5,7 @@
 
 #include "commands/demux_command.h"
 #include "commands/read_evo.h"
+#include "commands/rebuild_command.h"
 #include "commands/source_selection.h"
 
 namespace strandex {
@@ -60,6 +61,9 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
         if (o.streams) keepOnlyStreams(*o.streams, ui);
         // Demux starts only with something ticked, as its button does.
         if (ui.enabled(Button::bDemux)) bDemuxClick(session);
+    } else if (o.command == "rebuild") {
+        if (o.streams) keepOnlyStreams(*o.streams, ui);
+        bRebuildClick(session);
     }
     if (o.boxes) listBoxes(ui, out);
 }

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    if (options.command != "read" && options.command != "demux") {
+    if (options.command == "xpl") {
         std::cerr << "strandex-cli: the " << options.command << " command is not available yet\n";
         return 2;
     }

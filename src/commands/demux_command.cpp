@@ -85,6 +85,17 @@ std::string secondPartPath(const std::string& sourcePath, const std::string& sou
     return sourcePath.substr(0, sourcePath.size() - 5) + "2.EVO";
 }
 
+std::string demuxPrefix(Session& session, std::string& second) {
+    FrontEnd& ui = session.ui;
+    std::string prefix = outputPrefix(ui.text(Edit::eWorkdir), session.paths.EVObase);
+    second.clear();
+    if (ui.ticked(Box::cbContinue)) {
+        second = secondPartPath(ui.text(Edit::eEVOfile), session.paths.EVOname);
+        if (!second.empty() && fileExists(second)) prefix += "_2";
+    }
+    return prefix;
+}
+
 void bDemuxClick(Session& session) {
     CommandGuard guard(session);
     if (!guard.acquired()) return;
@@ -93,12 +104,8 @@ void bDemuxClick(Session& session) {
     ui.setEnabled(Button::bDemux, false);
     ui.showPage(Page::tsStatus);
     t.FrameCount = {0, 0};
-    std::string prefix = outputPrefix(ui.text(Edit::eWorkdir), session.paths.EVObase);
     std::string second;
-    if (ui.ticked(Box::cbContinue)) {
-        second = secondPartPath(ui.text(Edit::eEVOfile), session.paths.EVOname);
-        if (!second.empty() && fileExists(second)) prefix += "_2";
-    }
+    std::string prefix = demuxPrefix(session, second);
     try {
         writeStreams(session, prefix, second);
     } catch (...) {

@@ -14,4 +14,10 @@ void bDemuxClick(Session& session);
 // text when the source's name does not end in "_1.EVO".
 std::string secondPartPath(const std::string& sourcePath, const std::string& sourceName);
 
+// The output folder and base name every output name starts with, with "_2"
+// when the run will go on into the second part of the feature, whose path
+// is left in `second` (empty when the option is off or the source's name
+// does not end in "_1.EVO").
+std::string demuxPrefix(Session& session, std::string& second);
+
 }  // namespace strandex

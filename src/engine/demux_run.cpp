@@ -56,13 +56,17 @@ void afterRead(Session& session, EngineRun& run, std::int64_t position) {
 
 }  // namespace
 
-std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+std::string progressText(const std::string& verb, const std::string& fileName, std::int64_t position,
                          std::int64_t size, double elapsedDays) {
     double remaining = elapsedDays * static_cast<double>(size) / static_cast<double>(position) -
                        elapsedDays + 1.0 / kSecondsPerDay;
-    return std::string(mode == kScanMode ? "Reading " : "Demuxing ") + fileName + " " +
-           std::to_string(position / kMiB) + "/" + std::to_string(size / kMiB) +
-           " Mbytes, Remaining time: " + timeText(remaining);
+    return verb + " " + fileName + " " + std::to_string(position / kMiB) + "/" +
+           std::to_string(size / kMiB) + " Mbytes, Remaining time: " + timeText(remaining);
+}
+
+std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+                         std::int64_t size, double elapsedDays) {
+    return progressText(mode == kScanMode ? "Reading" : "Demuxing", fileName, position, size, elapsedDays);
 }
 
 std::string streamCountLine(const std::uint8_t* block) {

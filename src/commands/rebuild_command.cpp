@@ -1,0 +1,111 @@
+#include "commands/rebuild_command.h"
+
+#include <algorithm>
+
+#include "commands/command_guard.h"
+#include "commands/demux_command.h"
+#include "commands/rebuild_packs.h"
+#include "commands/source_selection.h"
+#include "commands/stream_selection.h"
+#include "engine/demux.h"
+#include "engine/time_text.h"
+
+namespace strandex {
+
+namespace {
+
+constexpr std::int64_t kProgressEvery = 4194304;
+
+void showProgress(Session& session, std::int64_t position, double startTime) {
+    const SourceFile& source = session.table.SourceStream;
+    double elapsed = (secondsNow() - startTime) / kSecondsPerDay;
+    session.ui.slog(progressText("Rebuilding", source.name(), position, source.size(), elapsed), 1);
+    session.ui.processEvents();
+}
+
+// After a failure the output still keeps what was written before it.
+void closeQuietly(OutputFile& out) {
+    try {
+        out.close();
+    } catch (const FileError&) {
+    }
+}
+
+void rebuildFiles(Session& session, const std::string& prefix, const std::string& second,
+                  RebuildNumbering& numbering) {
+    FrontEnd& ui = session.ui;
+    StreamTable& t = session.table;
+    ui.log("Opening file " + session.paths.EVOname);
+    ui.slog("Opening", 0);
+    t.SourceStream.open(ui.text(Edit::eEVOfile));
+    ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
+    std::string name = prefix + ".rebuilt.EVO";
+    OutputFile& out = t.VideoOut[0];
+    out.create(name);
+    ui.log("Creating " + name);
+    ui.slog("Writing EVO...", 0);
+    Rebuild(session, numbering, out);
+    if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
+        t.SourceStream.close();
+        t.SourceStream.open(second);
+        ui.log("Continue on " + fileNamePart(second));
+        Rebuild(session, numbering, out);
+    }
+}
+
+}  // namespace
+
+// The source is read in blocks and walked pack by pack; progress and events
+// come at every 4 MiB of packs, and Cancel takes effect after the current
+// pack.
+void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
+    StreamTable& t = session.table;
+    FrontEnd& ui = session.ui;
+    ui.setEnabled(Button::bCancel, true);
+    struct DisableCancel {
+        FrontEnd& ui;
+        ~DisableCancel() { ui.setEnabled(Button::bCancel, false); }
+    } disable{ui};
+    t.BusyFlag = 1;
+    t.StopFlag = 0;
+    double startTime = secondsNow();
+    SourceFile& source = t.SourceStream;
+    std::uint8_t* buffer = t.ReadBuffer.get();
+    while (source.position() < source.size() && t.StopFlag == 0) {
+        std::int64_t blockStart = source.position();
+        std::size_t got = source.read(buffer, kBlockSize);
+        if (got == 0)
+            throw FileError("Cannot read file \"" + source.path() + "\". The file ended before its size was read");
+        for (std::size_t at = 0; at < got && t.StopFlag == 0; at += kPackSize) {
+            std::size_t n = std::min(kPackSize, got - at);
+            std::int64_t end = blockStart + static_cast<std::int64_t>(at + n);
+            if (end % kProgressEvery == 0) showProgress(session, end, startTime);
+            if (rebuildPack(buffer + at, n, t, ui, numbering)) out.append(buffer + at, n);
+        }
+    }
+}
+
+void bRebuildClick(Session& session) {
+    CommandGuard guard(session);
+    if (!guard.acquired()) return;
+    FrontEnd& ui = session.ui;
+    StreamTable& t = session.table;
+    ui.showPage(Page::tsStatus);
+    std::string second;
+    std::string prefix = demuxPrefix(session, second);
+    RebuildNumbering numbering;
+    try {
+        rebuildFiles(session, prefix, second, numbering);
+    } catch (...) {
+        t.SourceStream.close();
+        closeQuietly(t.VideoOut[0]);
+        throw;
+    }
+    t.SourceStream.close();
+    t.VideoOut[0].close();
+    ui.log("Done.");
+    ui.slog("Ready", 0);
+    ui.slog("", 1);
+}
+
+}  // namespace strandex

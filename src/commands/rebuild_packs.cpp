@@ -1,0 +1,64 @@
+#include "commands/rebuild_packs.h"
+
+namespace strandex {
+
+namespace {
+
+int tickedCount(const FrontEnd& ui, Box (*boxOf)(int), int count) {
+    int ticked = 0;
+    for (int i = 0; i < count; ++i) ticked += ui.ticked(boxOf(i)) ? 1 : 0;
+    return ticked;
+}
+
+// A system header right after the pack header: audio_bound in bits 7-2 of
+// byte 23, video_bound in bits 4-0 of byte 24.
+void setBounds(std::uint8_t* pack, const FrontEnd& ui) {
+    pack[24] = static_cast<std::uint8_t>((pack[24] & 0xE0) | tickedCount(ui, videoBox, kVideoSlots));
+    pack[23] = static_cast<std::uint8_t>((pack[23] & 0x03) | (tickedCount(ui, audioBox, kAudioSlots) << 2));
+}
+
+bool isPackStart(const std::uint8_t* pack, std::size_t n) {
+    return n >= 4 && pack[0] == 0x00 && pack[1] == 0x00 && pack[2] == 0x01 && pack[3] == 0xBA;
+}
+
+// The tests, in their order; the first that says "drop" decides. Private
+// stream 1 substreams of every audio and subpicture kind the engine knows
+// are tested, so no unticked stream stays behind.
+bool dropped(std::uint8_t s, int k, const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n) {
+    if (s == 0xBD && k >= 0) {
+        auto v = static_cast<std::uint8_t>(k);
+        if (Between(k, 0xC0, 0xCF) || Between(k, 0x80, 0x8F) || Between(k, 0xA0, 0xA7) || Between(k, 0xB0, 0xB7))
+            return DropAudio(t, ui, n, v, audioRangeOf(v));
+        if (Between(k, 0x20, 0x3F) || Between(k, 0x60, 0x7F)) return DropSub(t, ui, n, v);
+    }
+    if (s == 0xFD && Between(k, 0x55, 0x56)) return DropVideo(t, ui, n, static_cast<std::uint8_t>(k));
+    if (Between(s, 0xE0, 0xE3)) return DropVideo(t, ui, n, s);
+    if (Between(s, 0xC0, 0xDF)) return DropAudio(t, ui, n, s, kMpegAudioRange);
+    return false;
+}
+
+// A value no test numbered keeps its own id.
+void renumber(std::uint8_t& byte, const RebuildNumbering& n) {
+    if (n.NewIds[byte] != RebuildNumbering::kNone) byte = n.NewIds[byte];
+}
+
+}  // namespace
+
+bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const FrontEnd& ui,
+                 RebuildNumbering& numbering) {
+    // A short last pack: only the bytes read are looked at or changed.
+    if (n <= 17) return isPackStart(pack, n);
+    std::uint8_t s = pack[17];
+    if (s == 0xBB && n > 24) setBounds(pack, ui);
+    if (!isPackStart(pack, n)) return false;
+    // The byte that names the stream: the substream id (first payload byte)
+    // of private stream 1, else the last header byte (the VC-1 extension).
+    std::size_t at = n > 22 ? (s == 0xBD ? 23u : 22u) + pack[22] : n;
+    int k = at < n ? pack[at] : -1;
+    if (dropped(s, k, t, ui, numbering)) return false;
+    if ((s == 0xBD || s == 0xFD) && k >= 0) renumber(pack[at], numbering);
+    if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering);
+    return true;
+}
+
+}  // namespace strandex
