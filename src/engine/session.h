@@ -1,6 +1,7 @@
 // Everything the logic of one program instance works on: the front end, the
 // one stream table and the path strings of the chosen source and playlist.
 #pragma once
+#include <array>
 #include <string>
 
 #include "engine/front_end.h"
@@ -16,12 +17,21 @@ struct SourcePaths {
     std::string XPLname;
 };
 
+// The playlist's media attribute items: codec texts by index 1 to 8 (entry
+// 0 is index 1). Kept from one Read XPL to the next, never cleared.
+struct PlaylistCodecs {
+    std::array<std::string, 8> VideoCodecs;
+    std::array<std::string, 8> AudioCodecs;
+    std::array<std::string, 8> SubpictureCodecs;
+};
+
 struct Session {
     explicit Session(FrontEnd& frontEnd) : ui(frontEnd) {}
 
     FrontEnd& ui;
     StreamTable table;
     SourcePaths paths;
+    PlaylistCodecs codecs;
     // Examine every byte with the plain byte step instead of the fast paths
     // beside it; the results are the same, only slower.
     bool plainByteStep = false;
