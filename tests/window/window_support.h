@@ -1,0 +1,55 @@
+// What the window test programs share: a settings store in a temporary
+// folder, the lines of the Status memo, and a shown window that never
+// touches the user's own settings.
+#pragma once
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/tf_main.h"
+
+namespace strandex::test {
+
+// Keeps any store the window might open on its own out of the user's home.
+inline void keepSettingsInTemp(const QTemporaryDir& dir) {
+    qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath("config").toUtf8());
+}
+
+// An INI store at a path of its own; reopen() reads what a window wrote.
+class TempStore {
+public:
+    explicit TempStore(const QTemporaryDir& dir, const QString& name = "Strandex.ini")
+        : path_(QDir(dir.path()).filePath(name)) {
+        reopen();
+    }
+    QSettings* reopen() {
+        store_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+        return store_.get();
+    }
+    QSettings* get() const { return store_.get(); }
+    QSettings* operator->() const { return store_.get(); }
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+    std::unique_ptr<QSettings> store_;
+};
+
+inline QStringList memoLines(const TfMain& w) {
+    QString text = w.memo()->toPlainText();
+    if (text.isEmpty() && w.memo()->document()->blockCount() <= 1) return {};
+    return text.split('\n');
+}
+
+// Shows the window with the store handed over first, as at start-up.
+inline bool showWithStore(TfMain& w, QSettings* store) {
+    w.useSettings(store);
+    w.show();
+    return QTest::qWaitForWindowExposed(&w);
+}
+
+}  // namespace strandex::test
