@@ -166,7 +166,12 @@ Bytes vc1FrameHeader(FrameType type) {
 // Filler bytes 0x10 to 0xEF: no start code and no audio sync word can appear
 // in them, and no payload that starts with them looks like the tail of one.
 void appendFiller(Bytes& out, std::size_t n, std::mt19937& rng) {
-    for (std::size_t k = 0; k < n; ++k) out.push_back(static_cast<std::uint8_t>(0x10 + rng() % 0xE0));
+    out.reserve(out.size() + n);
+    std::uint32_t word = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (k % 4 == 0) word = static_cast<std::uint32_t>(rng());
+        out.push_back(static_cast<std::uint8_t>(0x10 + ((word >> (8 * (k % 4))) & 0xFF) % 0xE0));
+    }
 }
 
 // An E-AC-3 frame, 48 kHz, 6 blocks, 3/2 with LFE, bsid 16; frmsiz is the
