@@ -470,11 +470,20 @@ TEST_F(Demux, BoxesChangedDuringTheRunActAtOnceButMakeNoNewFile) {
     write("FEATURE_1.EVO", one.file);
     readEvo("FEATURE_1.EVO");
     ui.setTicked(audioBox(5), false);
+    std::size_t linesInside = 0;
     ui.onEvents = [&] {
         ui.setTicked(audioBox(3), false);
         ui.setTicked(audioBox(5), true);
+        // The tick change enables "Demux" again, but neither it nor
+        // "Read EVO" starts while the files are written.
+        EXPECT_TRUE(ui.enabled(Button::bDemux));
+        std::size_t before = ui.logLines.size();
+        bDemuxClick(session);
+        bCheckClick(session);
+        linesInside = ui.logLines.size() - before;
     };
     Lines log = demux();
+    EXPECT_EQ(linesInside, 0u);
     EXPECT_EQ(Lines(log.begin() + 2, log.end()),
               (Lines{"Creating " + out + "/FEATURE_1.VC-1.stream.0.mpv",
                      "Creating " + out + "/FEATURE_1.DD+.stream.03.mpa", "Done.",
