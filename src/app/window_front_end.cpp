@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -102,7 +103,13 @@ int WindowFrontEnd::treeAddChild(int parent, const std::string& t) {
     return static_cast<int>(w_.treeItems_.size()) - 1;
 }
 
-void WindowFrontEnd::log(const std::string& t) { w_.mMessage->appendPlainText(q(t)); }
+// The newest line stays in view, also when a wide line has just brought the
+// horizontal scroll bar in over the bottom of the memo.
+void WindowFrontEnd::log(const std::string& t) {
+    w_.mMessage->appendPlainText(q(t));
+    QScrollBar* bar = w_.mMessage->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
 
 // The panel fits its new text plus one letter, shrinking as well as growing;
 // the progress panel also sets the status bar's hint. Repainted at once,
