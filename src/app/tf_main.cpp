@@ -126,6 +126,12 @@ void TfMain::buildPages(QWidget* client) {
     buildStreamPage(addPage("tsAudio", "Audio", "Check the desired audio streams"), 8, 16);
     buildStreamPage(addPage("tsSubpicture", "Subpicture", "Check the desired subpicture streams"), 24, 16);
     buildXplPage(addPage("tsXPL", "XPL", ""));
+    // The splitter gets its true width when the page is first shown.
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index != static_cast<int>(Page::tsXPL) || xplPageShown_) return;
+        xplPageShown_ = true;
+        applyTreeWidth();
+    });
     buildOptionsPage(addPage("tsOption", "Options", ""));
 }
 

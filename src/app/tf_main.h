@@ -96,6 +96,7 @@ private:
     void buildBottomRow(QWidget* client);
     void buildDialogs();
     void placeControls();
+    void applyTreeWidth();
     void applyButtonStates();
     // Runs a command with the other commands locked, showing the error box
     // for what the command does not catch.
@@ -113,6 +114,11 @@ private:
     bool dropTargetRegistered_ = false;
     bool commandRunning_ = false;
     bool closeAfterRun_ = false;
+    int loggedLines_ = 0;
+    // The tree's width: as loaded or as the user set it with the splitter; the
+    // splitter itself has no true width until the XPL page has been shown.
+    int treeWidth_ = 96;
+    bool xplPageShown_ = false;
 
     std::array<bool, kButtonCount> buttonEnabled_{};
     std::array<QAbstractButton*, kButtonCount> buttons_{};

@@ -20,6 +20,11 @@ constexpr std::array<std::pair<const char*, Edit>, 4> kTexts{
 
 void TfMain::useSettings(QSettings* store) { settings_ = store; }
 
+void TfMain::applyTreeWidth() {
+    int total = std::max(splXPL->width(), treeWidth_ + 50);
+    splXPL->setSizes({treeWidth_, total - treeWidth_});
+}
+
 // Each value present is applied in this order; a value of the wrong kind
 // stops the load there, keeping what was applied before it.
 void TfMain::RegRead() {
@@ -39,8 +44,8 @@ void TfMain::RegRead() {
         setWindowState(state == 2 ? Qt::WindowMaximized : state == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
     }
     if (has("TreeWidth")) {
-        int treeWidth = readInteger(st, "TreeWidth");
-        splXPL->setSizes({treeWidth, std::max(50, splXPL->width() - treeWidth)});
+        treeWidth_ = readInteger(st, "TreeWidth");
+        applyTreeWidth();
     }
     for (const auto& [name, e] : kTexts)
         if (has(name)) edit(e)->setText(readString(st, name));
@@ -67,7 +72,8 @@ void TfMain::RegWrite() {
         st.setValue("Width", width());
         st.setValue("Height", height());
     }
-    st.setValue("TreeWidth", splXPL->sizes().value(0, tvXPL->width()));
+    if (xplPageShown_) treeWidth_ = splXPL->sizes().value(0, treeWidth_);
+    st.setValue("TreeWidth", treeWidth_);
     for (const auto& [name, e] : kTexts) st.setValue(name, edit(e)->text());
     st.setValue("EVOdir", QString::fromStdString(session_.paths.EVOdir));
     st.setValue("XPLdir", QString::fromStdString(session_.paths.XPLdir));

@@ -106,7 +106,12 @@ int WindowFrontEnd::treeAddChild(int parent, const std::string& t) {
 // The newest line stays in view, also when a wide line has just brought the
 // horizontal scroll bar in over the bottom of the memo.
 void WindowFrontEnd::log(const std::string& t) {
-    w_.mMessage->appendPlainText(q(t));
+    // Every call is a line, an empty one too: the memo's first block is the
+    // first line, each later line a block of its own.
+    QTextCursor cursor(w_.mMessage->document());
+    cursor.movePosition(QTextCursor::End);
+    if (w_.loggedLines_++ > 0) cursor.insertBlock();
+    cursor.insertText(q(t));
     QScrollBar* bar = w_.mMessage->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
