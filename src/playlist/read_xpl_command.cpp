@@ -1,0 +1,68 @@
+#include "playlist/read_xpl_command.h"
+
+#include "commands/command_guard.h"
+#include "commands/stream_selection.h"
+#include "playlist/xpl_codecs.h"
+#include "playlist/xpl_scanner.h"
+#include "playlist/xpl_title.h"
+#include "playlist/xpl_tracks.h"
+
+namespace strandex {
+
+namespace {
+
+// Every tag becomes a memo line; the lines are tested as they come. Returns
+// the playlist's display name.
+std::string scanPlaylist(Session& session) {
+    FrontEnd& ui = session.ui;
+    SourceFile playlist;
+    playlist.open(ui.text(Edit::eXPLfile));
+    ui.log("Open " + session.paths.XPLname);
+    const std::string size = std::to_string(playlist.size());
+    ui.log("Filesize: " + size + " bytes");
+    ui.xplClear();
+    ui.xplShow(false);
+    ScanLookups lookups;
+    XplScanner scanner([&](const std::string& line) {
+        ui.xplAppend(line);
+        readScannedLine(line, lookups, session.codecs);
+    });
+    std::uint8_t* buffer = session.table.ReadBuffer.get();
+    while (playlist.position() < playlist.size()) {
+        std::size_t got = playlist.read(buffer, kBlockSize);
+        if (got == 0)
+            throw FileError("Cannot read file \"" + playlist.path() + "\". The file ended before its size was read");
+        ui.slog(std::to_string(playlist.position()) + "/" + size + " bytes", 1);
+        scanner.scan(buffer, got);
+    }
+    return lookups.playlistTitle;
+}
+
+}  // namespace
+
+void bReadXPLClick(Session& session) {
+    CommandGuard guard(session);
+    if (!guard.acquired()) return;
+    FrontEnd& ui = session.ui;
+    StreamTable& t = session.table;
+    Resetcbs(ui);
+    ui.setEnabled(Button::bReadXPL, false);
+    ui.showPage(Page::tsXPL);
+    std::string playlistTitle = scanPlaylist(session);
+    t.VideoIds.fill(-1);
+    t.AudioIds.fill(-1);
+    t.SubpictureIds.fill(-1);
+    // The title is not looked for when the very first line names the source.
+    int found = findSourceLine(ui, session.paths.EVObase);
+    if (found > 0) {
+        cutMemoToTitle(ui, found);
+        showTitle(session, playlistTitle);
+    }
+    ui.xplShow(true);
+    ui.log("Done.");
+    ui.slog("Ready", 0);
+    ui.slog("", 1);
+    ui.setEnabled(Button::bReadXPL, true);
+}
+
+}  // namespace strandex
