@@ -88,6 +88,9 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
     if (!kCommands.count(o.command)) throw UsageError{"unknown command " + o.command};
     if (positional.size() != 2) throw UsageError{o.command + " takes exactly one file"};
     o.input = positional[1];
+    if (!o.xpl.empty() && o.command != "demux" && o.command != "rebuild")
+        throw UsageError{"--xpl is for demux and rebuild"};
+    if (!o.source.empty() && o.command != "xpl") throw UsageError{"--source is for xpl"};
     if (o.streams)
         for (const auto& name : *o.streams)
             if (!validStreamName(name)) throw UsageError{"unknown stream " + name + " in --streams"};

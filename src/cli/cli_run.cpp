@@ -7,6 +7,7 @@
 #include "commands/read_evo.h"
 #include "commands/rebuild_command.h"
 #include "commands/source_selection.h"
+#include "playlist/read_xpl_command.h"
 
 namespace strandex {
 
@@ -37,6 +38,18 @@ std::vector<SlotBox> slotBoxes() {
     return boxes;
 }
 
+// The tree with two blanks per level, each item followed by its children.
+void listTree(const MemoryFrontEnd& ui, std::ostream& out) {
+    auto children = [&](auto& self, int parent, const std::string& indent) -> void {
+        for (std::size_t k = 0; k < ui.tree.size(); ++k) {
+            if (ui.tree[k].parent != parent) continue;
+            out << indent << ui.tree[k].text << '\n';
+            self(self, static_cast<int>(k), indent + "  ");
+        }
+    };
+    children(children, -1, "");
+}
+
 }  // namespace
 
 void listBoxes(const FrontEnd& ui, std::ostream& out) {
@@ -54,9 +67,17 @@ void keepOnlyStreams(const std::vector<std::string>& names, FrontEnd& ui) {
 void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::ostream& out) {
     applyOptions(o, ui);
     DialogPresets dialogs;
-    ui.setText(Edit::eEVOfile, o.input);
+    // Adopting a source guesses its playlist, so the playlist comes second.
+    ui.setText(Edit::eEVOfile, o.command == "xpl" ? o.source : o.input);
     EVOadj(session, dialogs);
-    bCheckClick(session);
+    std::string playlist = o.command == "xpl" ? o.input : o.xpl;
+    if (!playlist.empty()) {
+        ui.setText(Edit::eXPLfile, playlist);
+        XPLadj(session, dialogs);
+        bReadXPLClick(session);
+    } else {
+        bCheckClick(session);
+    }
     if (o.command == "demux") {
         if (o.streams) keepOnlyStreams(*o.streams, ui);
         // Demux starts only with something ticked, as its button does.
@@ -66,6 +87,9 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
         bRebuildClick(session);
     }
     if (o.boxes) listBoxes(ui, out);
+    if (o.tree) listTree(ui, out);
+    if (o.memo)
+        for (const auto& line : ui.xplMemo) out << line << '\n';
 }
 
 }  // namespace strandex

@@ -9,6 +9,7 @@
 #include "cli/console_status.h"
 #include "commands/cancel.h"
 #include "engine/file_io.h"
+#include "playlist/xpl_attributes.h"
 
 namespace {
 
@@ -43,11 +44,6 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    if (options.command == "xpl") {
-        std::cerr << "strandex-cli: the " << options.command << " command is not available yet\n";
-        return 2;
-    }
-
     MemoryFrontEnd ui;
     Session session(ui);
     ConsoleStatus status(ui);
@@ -67,13 +63,18 @@ int main(int argc, char** argv) {
     catchInterrupts();
 
     int result = 0;
-    try {
-        runCommand(options, session, ui, std::cout);
-    } catch (const FileError& e) {
+    auto report = [&](const std::exception& e) {
         std::cout.flush();
         status.finish();
         std::cerr << e.what() << '\n';
         result = 1;
+    };
+    try {
+        runCommand(options, session, ui, std::cout);
+    } catch (const FileError& e) {
+        report(e);
+    } catch (const ConversionError& e) {  // a playlist's attribute item index
+        report(e);
     }
     status.finish();
     std::cout.flush();
