@@ -1,8 +1,163 @@
+// MPEG-2 video (ISO/IEC 13818-2): the pictures before the first sequence
+// header, that header's size, aspect ratio, frame rate and bit rate, the
+// progressive_sequence flag, picture types outside I, P and B, and the
+// first video PTS. The chunk is read one byte at a time; header fields are
+// taken by countdowns that start at their start code, so a header cut by
+// the end of the chunk simply leaves the lines its earlier bytes gave.
+#include <array>
+#include <string>
+#include <string_view>
+
 #include "analysers/analysers.h"
+#include "analysers/first_video_pts.h"
+#include "analysers/start_code_window.h"
 
 namespace strandex {
 
-// To be written.
-void MPEG2info(const std::uint8_t*, std::size_t, std::uint32_t, FrontEnd&) {}
+namespace {
+
+constexpr std::uint32_t kPictureStartCode = 0x00000100;
+constexpr std::uint32_t kSequenceHeaderCode = 0x000001B3;
+constexpr std::uint32_t kExtensionStartCode = 0x000001B5;
+
+constexpr std::uint8_t kSequenceExtensionId = 1;
+constexpr std::uint8_t kPictureCodingExtensionId = 8;
+
+// By aspect_ratio_information, a 4-bit code: every code has its line.
+constexpr std::array<std::string_view, 16> kAspectRatioLines{
+    "   Aspect ratio = forbidden",     "   Aspect ratio = square samples",
+    "   Aspect ratio = 4:3",           "   Aspect ratio = 16:9",
+    "   Aspect ratio = 2.21:1",        "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",      "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",      "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",      "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",      "   Aspect ratio = reserved",
+    "   Aspect ratio = reserved",      "   Aspect ratio = reserved",
+};
+
+// By frame_rate_code, a 4-bit code.
+constexpr std::array<std::string_view, 16> kFrameRateLines{
+    "   Frame rate = forbidden", "   Frame rate = 23.976",   "   Frame rate = 24",
+    "   Frame rate = 25",        "   Frame rate = 29.97",    "   Frame rate = 30",
+    "   Frame rate = 50",        "   Frame rate = 59.94",    "   Frame rate = 60",
+    "   Frame rate = reserved",  "   Frame rate = reserved", "   Frame rate = reserved",
+    "   Frame rate = reserved",  "   Frame rate = reserved", "   Frame rate = reserved",
+    "   Frame rate = reserved",
+};
+
+// Sequence header bytes after its start code: 0-2 the size, 3 aspect ratio
+// and frame rate, 4-6 the bit rate. The countdown holds the bytes still to
+// come, so its value after a byte names that byte.
+constexpr int kSequenceHeaderBytes = 7;
+constexpr int kAfterSizeBytes = 4;         // byte 2 read
+constexpr int kAfterAspectRateByte = 3;    // byte 3 read
+constexpr int kAfterBitRateBytes = 0;      // byte 6 read
+// A picture coding extension is passed over for its first 6 bytes; the
+// PTS step happens at its byte 4, one byte before the countdown runs out.
+constexpr int kPictureExtensionBytes = 5;
+constexpr int kPtsStepAt = 1;
+
+class Mpeg2Reader {
+public:
+    Mpeg2Reader(std::uint32_t pts, FrontEnd& ui) : pts_(pts), ui_(ui) {}
+
+    // Applies the first rule that matches the byte, and only that one.
+    void step(std::uint8_t b) {
+        window_.push(b);
+        if (window_.holds(kPictureStartCode)) {
+            pictureLeft_ = 2;
+        } else if (window_.holds(kSequenceHeaderCode)) {
+            sequenceHeaderStart();
+        } else if (sequenceLeft_ > 0) {
+            sequenceHeaderByte(b);
+        } else if (pictureLeft_ > 0) {
+            if (--pictureLeft_ == 0) pictureCodingType(b);
+        } else if (window_.holds(kExtensionStartCode)) {
+            extensionIdNext_ = true;
+        } else if (extensionIdNext_) {
+            extensionStart(b);
+        } else if (pictureExtensionLeft_ > 0) {
+            if (--pictureExtensionLeft_ == kPtsStepAt && firstPts_.pending())
+                firstPts_.picture(pts_, ui_);
+        } else if (sequenceExtensionByteNext_) {
+            sequenceExtensionByte(b);
+        }
+    }
+
+private:
+    void sequenceHeaderStart() {
+        sequenceLeft_ = kSequenceHeaderBytes;
+        if (!sequenceSeen_) {
+            ui_.log("   Sequence Header found");
+            ui_.log("   " + std::to_string(framesBefore_) + " frames before first Sequence Header");
+            sequenceSeen_ = true;
+            firstPts_.arm();
+        }
+        framesBefore_ = 0;
+    }
+
+    void sequenceHeaderByte(std::uint8_t b) {
+        --sequenceLeft_;
+        // Once the progressive_sequence line is out, later headers say nothing.
+        if (detailsDone_) return;
+        std::uint32_t w = window_.bits();
+        if (sequenceLeft_ == kAfterSizeBytes) {
+            ui_.log("   size = " + std::to_string((w >> 12) & 0xFFF) + "x" + std::to_string(w & 0xFFF));
+        } else if (sequenceLeft_ == kAfterAspectRateByte) {
+            ui_.log(std::string(kAspectRatioLines[b >> 4]));
+            ui_.log(std::string(kFrameRateLines[b & 0x0F]));
+        } else if (sequenceLeft_ == kAfterBitRateBytes) {
+            // 18 bits times 400 stays below 2^32.
+            std::uint32_t bitRateValue = (w >> 6) & 0x3FFFF;
+            ui_.log("  Sequence header bitrate = " + std::to_string(bitRateValue * 400u) + " bps");
+        }
+    }
+
+    // Only I (1), P (2) and B (3) pictures are expected; D pictures (4) and
+    // the forbidden and reserved codes are reported wherever they stand.
+    void pictureCodingType(std::uint8_t b) {
+        unsigned type = (b >> 3) & 0x07;
+        if (type == 0 || type >= 4) ui_.log("   illegal picture_coding_type = " + std::to_string(type));
+    }
+
+    void extensionStart(std::uint8_t b) {
+        extensionIdNext_ = false;
+        std::uint8_t id = b >> 4;
+        if (id == kPictureCodingExtensionId) {
+            // Every picture has one, so it counts the pictures.
+            if (sequenceSeen_) pictureExtensionLeft_ = kPictureExtensionBytes;
+            ++framesBefore_;
+        } else if (id == kSequenceExtensionId) {
+            sequenceExtensionByteNext_ = true;
+        }
+    }
+
+    void sequenceExtensionByte(std::uint8_t b) {
+        sequenceExtensionByteNext_ = false;
+        if (detailsDone_) return;
+        ui_.log("   Progressive Sequence = " + std::to_string((b >> 3) & 1));
+        detailsDone_ = true;
+    }
+
+    std::uint32_t pts_;
+    FrontEnd& ui_;
+    StartCodeWindow window_;
+    unsigned framesBefore_ = 0;
+    bool sequenceSeen_ = false;
+    bool detailsDone_ = false;
+    int sequenceLeft_ = 0;
+    int pictureLeft_ = 0;
+    bool extensionIdNext_ = false;
+    int pictureExtensionLeft_ = 0;
+    bool sequenceExtensionByteNext_ = false;
+    FirstVideoPts firstPts_;
+};
+
+}  // namespace
+
+void MPEG2info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, FrontEnd& ui) {
+    Mpeg2Reader reader(pts, ui);
+    for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
+}
 
 }  // namespace strandex
