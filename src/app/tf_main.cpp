@@ -101,6 +101,7 @@ void TfMain::buildTopRows(QWidget* client) {
     connect(bbEVO, &QToolButton::clicked, this, [this] { bbEVOClick(); });
     connect(bbXPL, &QToolButton::clicked, this, [this] { bbXPLClick(); });
     connect(bCheck, &QPushButton::clicked, this, [this] { bCheckClick(); });
+    connect(bReadXPL, &QPushButton::clicked, this, [this] { bReadXPLClick(); });
 }
 
 void TfMain::buildPages(QWidget* client) {

@@ -42,6 +42,7 @@ public:
     // Commands, as their buttons start them.
     void bCheckClick();
     void bDemuxClick();
+    void bReadXPLClick();
     void bRebuildClick();
     void bCancelClick();
     void bbEVOClick();

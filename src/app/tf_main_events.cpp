@@ -17,6 +17,7 @@
 #include "commands/demux_command.h"
 #include "commands/read_evo.h"
 #include "commands/rebuild_command.h"
+#include "playlist/read_xpl_command.h"
 #include "commands/stream_selection.h"
 
 namespace strandex {
@@ -59,6 +60,10 @@ void TfMain::bDemuxClick() {
 
 void TfMain::bRebuildClick() {
     runCommand([this] { strandex::bRebuildClick(session_); });
+}
+
+void TfMain::bReadXPLClick() {
+    runCommand([this] { strandex::bReadXPLClick(session_); });
 }
 
 void TfMain::bCancelClick() { strandex::bCancelClick(session_); }

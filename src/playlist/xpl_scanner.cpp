@@ -1,10 +1,16 @@
 #include "playlist/xpl_scanner.h"
 
+#include <algorithm>
+
 namespace strandex {
 
 namespace {
 constexpr const char* kIndentUnit = "  ";
-}
+// A real playlist nests a dozen levels. A file that is no playlist may hold
+// millions of stray "<": its lines are indented no deeper than this, so the
+// memo grows with the file and not with its square.
+constexpr std::int64_t kDeepestIndent = 256;
+}  // namespace
 
 void XplScanner::scan(const std::uint8_t* bytes, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) step(bytes[k]);
@@ -34,7 +40,7 @@ void XplScanner::step(std::uint8_t b) {
         if (last == '/') --depth_;                     // an empty-element tag
         if (last == '?') --depth_;                     // a processing instruction
         if ((previous_ & 0xFFFF) == 0x2D2D) --depth_;  // the end of a comment
-        for (std::int32_t level = 0; level < depth_; ++level) line_ += kIndentUnit;
+        for (std::int64_t level = 0; level < std::min(depth_, kDeepestIndent); ++level) line_ += kIndentUnit;
     }
     previous_ = (previous_ << 8) | b;
 }

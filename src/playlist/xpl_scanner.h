@@ -25,7 +25,7 @@ private:
 
     LineSink sink_;
     std::string line_;
-    std::int32_t depth_ = 0;
+    std::int64_t depth_ = 0;  // counts every "<" of a file of any size
     bool insideTag_ = false;
     // The bytes seen, newest lowest: the low byte is the previous byte.
     std::uint32_t previous_ = 0;
