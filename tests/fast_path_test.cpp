@@ -114,7 +114,7 @@ TEST(BlockWalkFastPath, StartCodesCutByTheBlockBoundary) {
     Bytes audio = privateStream1(ac3Payload(0x82, {0x0B, 0x77, 0x01, 0x02}), 90000);
     Pes pes;
     pes.streamId = 0xE1;
-    pes.payload = {0x00, 0x00, 0x01, 0x00, 0x01, 0x00};
+    pes.payload = {0x00, 0x00, 0x01, 0x00, 0x01, 0x0F};  // an I picture header
     Bytes video = pesPacket(pes);
     for (Bytes lead : {Bytes{0xFF}, Bytes{0x00}, Bytes{0x01}, Bytes{0x00, 0x00, 0x01}}) {
         for (std::size_t r = 0; r <= 12; ++r) {
