@@ -805,7 +805,7 @@ TEST(RebuildPack, ANewNumberNeverLeavesTheKindsRangeAndTheCountStillGoesOn) {
 // last header byte is the last byte of its DTS (0x21 for 90000), not an
 // id. Once subpicture 0x21 has been numbered 0x20, that byte must still
 // not change: time stamps are never touched.
-TEST(RebuildPack, DISABLED_AVideoPacketWithoutExtensionKeepsItsTimeStamps) {
+TEST(RebuildPack, AVideoPacketWithoutExtensionKeepsItsTimeStamps) {
     Pes pes;
     pes.streamId = 0xFD;
     pes.pts = 90000;

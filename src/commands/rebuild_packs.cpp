@@ -21,15 +21,30 @@ bool isPackStart(const std::uint8_t* pack, std::size_t n) {
     return n >= 4 && pack[0] == 0x00 && pack[1] == 0x00 && pack[2] == 0x01 && pack[3] == 0xBA;
 }
 
+bool isAudioSubstream(int k) {
+    return Between(k, 0xC0, 0xCF) || Between(k, 0x80, 0x8F) || Between(k, 0xA0, 0xA7) || Between(k, 0xB0, 0xB7);
+}
+
+bool isSubSubstream(int k) { return Between(k, 0x20, 0x3F) || Between(k, 0x60, 0x7F); }
+
+// Whether byte k of the pack names a stream that the tests number: the
+// substream id of private stream 1, the stream id extension of VC-1. Any
+// other byte there (a time stamp of a packet without extension, say) is not
+// an id and is never changed.
+bool namesStream(std::uint8_t s, int k) {
+    if (s == 0xBD) return isAudioSubstream(k) || isSubSubstream(k);
+    if (s == 0xFD) return Between(k, 0x55, 0x56);
+    return false;
+}
+
 // The tests, in their order; the first that says "drop" decides. Private
 // stream 1 substreams of every audio and subpicture kind the engine knows
 // are tested, so no unticked stream stays behind.
 bool dropped(std::uint8_t s, int k, const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n) {
     if (s == 0xBD && k >= 0) {
         auto v = static_cast<std::uint8_t>(k);
-        if (Between(k, 0xC0, 0xCF) || Between(k, 0x80, 0x8F) || Between(k, 0xA0, 0xA7) || Between(k, 0xB0, 0xB7))
-            return DropAudio(t, ui, n, v, audioRangeOf(v));
-        if (Between(k, 0x20, 0x3F) || Between(k, 0x60, 0x7F)) return DropSub(t, ui, n, v);
+        if (isAudioSubstream(k)) return DropAudio(t, ui, n, v, audioRangeOf(v));
+        if (isSubSubstream(k)) return DropSub(t, ui, n, v);
     }
     if (s == 0xFD && Between(k, 0x55, 0x56)) return DropVideo(t, ui, n, static_cast<std::uint8_t>(k));
     if (Between(s, 0xE0, 0xE3)) return DropVideo(t, ui, n, s);
@@ -56,7 +71,7 @@ bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const 
     std::size_t at = n > 22 ? (s == 0xBD ? 23u : 22u) + pack[22] : n;
     int k = at < n ? pack[at] : -1;
     if (dropped(s, k, t, ui, numbering)) return false;
-    if ((s == 0xBD || s == 0xFD) && k >= 0) renumber(pack[at], numbering);
+    if (namesStream(s, k)) renumber(pack[at], numbering);
     if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering);
     return true;
 }
