@@ -76,12 +76,26 @@ void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
         std::size_t got = source.read(buffer, kBlockSize);
         if (got == 0)
             throw FileError("Cannot read file \"" + source.path() + "\". The file ended before its size was read");
+        // Kept packs lie back to back in the buffer until a dropped one: each
+        // such run goes out in one append, straight from the buffer.
+        std::size_t runStart = 0;
+        std::size_t runLength = 0;
+        auto writeRun = [&] {
+            if (runLength > 0) out.append(buffer + runStart, runLength);
+            runLength = 0;
+        };
         for (std::size_t at = 0; at < got && t.StopFlag == 0; at += kPackSize) {
             std::size_t n = std::min(kPackSize, got - at);
             std::int64_t end = blockStart + static_cast<std::int64_t>(at + n);
             if (end % kProgressEvery == 0) showProgress(session, end, startTime);
-            if (rebuildPack(buffer + at, n, t, ui, numbering)) out.append(buffer + at, n);
+            if (!rebuildPack(buffer + at, n, t, ui, numbering)) {
+                writeRun();
+                continue;
+            }
+            if (runLength == 0) runStart = at;
+            runLength += n;
         }
+        writeRun();
     }
 }
 
