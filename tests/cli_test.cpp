@@ -50,6 +50,11 @@ TEST(Cli, ReadPrintsExactlyTheLogLines) {
               "DD audio stream 1 found!\nDone.\n24 frames (0:00:01 s) count in video stream 0.\n");
     EXPECT_EQ(runCli(dir, {"read", source, "--no-count"}).out,
               kSampleLog.substr(0, kSampleLog.find("24 frames")));
+    // --times adds each step's time on stderr and leaves stdout alone.
+    CliResult timed = runCli(dir, {"read", source, "--times"});
+    EXPECT_EQ(timed.out, kSampleLog);
+    EXPECT_TRUE(timed.err.rfind("Read EVO: ", 0) == 0 && timed.err.find(" s\n") != std::string::npos)
+        << timed.err;
 }
 
 TEST(Cli, BoxesFollowTheLogOneLinePerSlotBox) {

@@ -24,6 +24,7 @@ const char* const kUsage =
     "  --boxes          after the log, one line per stream box:\n"
     "                   name TAB enabled TAB ticked TAB caption\n"
     "  --tree, --memo   (xpl) after the log, the playlist tree / memo\n"
+    "  --times          how long each step took, on standard error\n"
     "  -h, --help       this text\n"
     "Stdout holds exactly the log lines; errors go to stderr (exit 1, usage errors 2).\n"
     "Ctrl-C stops the run after its current block; a second Ctrl-C ends at once.\n";
@@ -79,6 +80,7 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
         else if (a == "--boxes") o.boxes = true;
         else if (a == "--tree") o.tree = true;
         else if (a == "--memo") o.memo = true;
+        else if (a == "--times") o.times = true;
         else if (a.size() > 1 && a[0] == '-') throw UsageError{"unknown option " + a};
         else positional.push_back(a);
     }

@@ -21,6 +21,7 @@ struct CliOptions {
     bool boxes = false;
     bool tree = false;
     bool memo = false;
+    bool times = false;  // each step's time on standard error
     bool help = false;
 };
 

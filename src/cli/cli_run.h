@@ -11,8 +11,10 @@
 namespace strandex {
 
 // Sets the options into the controls, runs the command and writes the
-// --boxes listing to `out`. File errors escape as FileError.
-void runCommand(const CliOptions& options, Session& session, MemoryFrontEnd& ui, std::ostream& out);
+// --boxes listing to `out`, and each step's time to `times` when given.
+// File errors escape as FileError.
+void runCommand(const CliOptions& options, Session& session, MemoryFrontEnd& ui, std::ostream& out,
+                std::ostream* times = nullptr);
 
 // "cbAudio03\t1\t1\tDD+.stream.03" for each of the 34 slot boxes.
 void listBoxes(const FrontEnd& ui, std::ostream& out);

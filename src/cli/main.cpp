@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <unistd.h>
 
 #include "cli/cli_options.h"
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     catchInterrupts();
 
     int result = 0;
+    std::ostringstream stepTimes;  // printed at the end, clear of the status line
     auto report = [&](const std::exception& e) {
         std::cout.flush();
         status.finish();
@@ -70,7 +72,7 @@ int main(int argc, char** argv) {
         result = 1;
     };
     try {
-        runCommand(options, session, ui, std::cout);
+        runCommand(options, session, ui, std::cout, options.times ? &stepTimes : nullptr);
     } catch (const FileError& e) {
         report(e);
     } catch (const ConversionError& e) {  // a playlist's attribute item index
@@ -78,5 +80,6 @@ int main(int argc, char** argv) {
     }
     status.finish();
     std::cout.flush();
+    std::cerr << stepTimes.str();
     return result;
 }
