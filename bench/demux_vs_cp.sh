@@ -9,57 +9,15 @@
 #
 #   bench/demux_vs_cp.sh [SIZE_MIB]
 #
-# Environment:
-#   BENCH_DIR        where the EVO and the output folder are kept (default
-#                    /tmp/strandex-bench); outputs go to $BENCH_DIR/demux-out
-#   BENCH_FILE       the EVO to time (default $BENCH_DIR/synthetic-SIZE.evo;
-#                    made with strandex-make-evo when missing)
-#   BENCH_RUNS       repetitions of each command (default 5)
-#   BENCH_BUILD_DIR  Release build folder (default build-bench)
+# Environment: see bench/common.sh, and
 #   BENCH_FFMPEG     0 to leave ffmpeg out even when it is installed
+#   (outputs go to $BENCH_DIR/demux-out)
 set -euo pipefail
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
-size_mib=${1:-${BENCH_SIZE_MIB:-1024}}
-runs=${BENCH_RUNS:-5}
-bench_dir=${BENCH_DIR:-/tmp/strandex-bench}
-build_dir=${BENCH_BUILD_DIR:-build-bench}
-file=${BENCH_FILE:-$bench_dir/synthetic-$size_mib.evo}
 out_dir=$bench_dir/demux-out
-
-# A Release build of the console program and the generator (a no-op when up
-# to date).
-if [ ! -f "$build_dir/build.ninja" ]; then
-  tools/install-deps
-  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSTRANDEX_TESTS=OFF >/dev/null
-fi
-cmake --build "$build_dir" --target strandex-cli strandex-make-evo >/dev/null
-cli=$build_dir/src/strandex-cli
-make_evo=$build_dir/bench/strandex-make-evo
-
-# GNU time gives the peak resident set size of a child (%M, KiB).
-if [ ! -x /usr/bin/time ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  { $sudo apt-get update -qq && $sudo apt-get install -y -qq time; } >/dev/null 2>&1 || true
-fi
-have_time=0
-[ -x /usr/bin/time ] && have_time=1
-
-want_bytes=$((size_mib * 1048576))
-if [ ! -f "$file" ] || { [ -z "${BENCH_FILE:-}" ] && [ "$(stat -c %s "$file")" -ne "$want_bytes" ]; }; then
-  mkdir -p "$(dirname "$file")"
-  echo "Making $file ($size_mib MiB)..."
-  "$make_evo" "$file" "$size_mib"
-fi
-bytes=$(stat -c %s "$file")
-name=$(basename "$file")
-base=${name%????}  # the output files start with the name less its extension
-
-peak_file=$(mktemp)
-log_file=$(mktemp)
 ref_dir=$(mktemp -d)
-trap 'rm -rf "$peak_file" "$log_file" "$ref_dir" "$out_dir"' EXIT
+trap 'bench_cleanup; rm -rf "$ref_dir" "$out_dir"' EXIT
 
 # An empty output folder, its old content written back and dropped, so no
 # run pays for the writes of the one before. Not timed.
@@ -69,60 +27,7 @@ fresh_out() {
   sync
 }
 
-# Runs one command with its output to /dev/null; sets secs and peak (KiB).
-timed() {
-  local start end
-  start=${EPOCHREALTIME:-$(date +%s.%N)}
-  if [ "$have_time" -eq 1 ]; then
-    /usr/bin/time -f %M -o "$peak_file" "$@" >/dev/null 2>"$log_file"
-  else
-    "$@" >/dev/null 2>"$log_file"
-  fi || { echo "failed: $*" >&2; cat "$log_file" >&2; exit 1; }
-  end=${EPOCHREALTIME:-$(date +%s.%N)}
-  secs=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.4f", e - s }')
-  peak=0
-  [ "$have_time" -eq 1 ] && peak=$(tail -n 1 "$peak_file")
-  return 0
-}
-
-# Share of the CPUs busy over one second (all cores, in %), read from
-# /proc/stat: other work on the machine skews the figures.
-cpu_busy() {
-  local u n s i w q sq st t1 i1
-  read -r _ u n s i w q sq st _ </proc/stat
-  t1=$((u + n + s + i + w + q + sq + st)) i1=$((i + w))
-  sleep 1
-  read -r _ u n s i w q sq st _ </proc/stat
-  echo $((100 - 100 * (i + w - i1) / (u + n + s + i + w + q + sq + st - t1)))
-}
-
-# ffmpeg: one output per stream that Strandex writes too, each with the raw
-# muxer of its codec, so both write the same elementary streams. The
-# navigation data (0xBF) is not a stream for Strandex and is left out.
-use_ffmpeg=0
-ffmpeg_args=()
-ffmpeg_streams=()
-ffmpeg_skipped=()
-if [ "${BENCH_FFMPEG:-1}" != 0 ] && command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null; then
-  while IFS=, read -r index codec; do
-    case $codec in
-      vc1) format=vc1 ;;
-      mpeg2video) format=mpeg2video ;;
-      h264) format=h264 ;;
-      ac3) format=ac3 ;;
-      eac3) format=eac3 ;;
-      dts) format=dts ;;
-      truehd | mlp) format=$codec ;;
-      dvd_subtitle) format=data ;;  # no raw muxer for it; the packets as they are
-      dvd_nav_packet) continue ;;
-      *) ffmpeg_skipped+=("$index:$codec"); continue ;;
-    esac
-    ffmpeg_args+=(-map "0:$index" -c copy -f "$format" "$out_dir/$index.$codec")
-    ffmpeg_streams+=("$index:$codec")
-  done < <(ffprobe -v error -show_entries stream=index,codec_name -of csv=p=0 "$file" 2>/dev/null)
-  [ "${#ffmpeg_streams[@]}" -gt 0 ] && use_ffmpeg=1
-fi
-ffmpeg_cmd=(ffmpeg -nostdin -hide_banner -loglevel fatal -y -i "$file" "${ffmpeg_args[@]}")
+ffmpeg_demux_command "$out_dir"
 
 # Warm the page cache, and check once that the demux reads the whole file
 # and writes a file per stream; where ffmpeg runs, that the video and audio
@@ -156,11 +61,7 @@ if [ "$use_ffmpeg" -eq 1 ]; then
 fi
 
 fresh_out
-busy=$(cpu_busy)
-if ((busy > 10)); then
-  echo "warning: ${busy}% of the CPUs were busy with other work just before the runs;" \
-       "the figures will be off (run again on an idle machine)" >&2
-fi
+warn_if_busy
 
 cp_times=()
 read_times=()
@@ -186,7 +87,6 @@ for ((k = 0; k < runs; k++)); do
 done
 fresh_out
 
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 cp_median=$(median "${cp_times[@]}")
 read_median=$(median "${read_times[@]}")
 demux_median=$(median "${demux_times[@]}")
