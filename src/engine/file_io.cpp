@@ -8,6 +8,14 @@
 
 namespace strandex {
 
+namespace {
+int realOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+}  // namespace
+
+FileCalls realFileCalls() { return FileCalls{realOpen, ::read, ::write, ::close, ::fstat}; }
+
+FileCalls fileCalls = realFileCalls();
+
 std::string openErrorText(const std::string& path, int err) {
     return "Cannot open file \"" + path + "\". " + std::strerror(err);
 }
@@ -25,12 +33,12 @@ SourceFile::~SourceFile() { close(); }
 
 void SourceFile::open(const std::string& path) {
     close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = fileCalls.open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) throw FileError(openErrorText(path, errno));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fileCalls.fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
+        fileCalls.close(fd);
         throw FileError(openErrorText(path, err));
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -41,14 +49,14 @@ void SourceFile::open(const std::string& path) {
 }
 
 void SourceFile::close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) fileCalls.close(fd_);
     fd_ = -1;
 }
 
 std::size_t SourceFile::read(std::uint8_t* buffer, std::size_t n) {
     std::size_t got = 0;
     while (got < n) {
-        ssize_t r = ::read(fd_, buffer + got, n - got);
+        ssize_t r = fileCalls.read(fd_, buffer + got, n - got);
         if (r < 0) {
             if (errno == EINTR) continue;
             throw FileError("Cannot read file \"" + path_ + "\". " + std::strerror(errno));
@@ -69,7 +77,7 @@ OutputFile::~OutputFile() { discard(); }
 
 void OutputFile::create(const std::string& path) {
     discard();
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    int fd = fileCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw FileError(createErrorText(path, errno));
     fd_ = fd;
     path_ = path;
@@ -79,7 +87,7 @@ void OutputFile::create(const std::string& path) {
 
 void OutputFile::writeAll(const std::uint8_t* data, std::size_t n) {
     while (n > 0) {
-        ssize_t w = ::write(fd_, data, n);
+        ssize_t w = fileCalls.write(fd_, data, n);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) throw FileError(kStreamWriteError);
         data += w;
@@ -117,12 +125,12 @@ void OutputFile::close() {
     }
     int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) throw FileError(kStreamWriteError);
+    if (fileCalls.close(fd) != 0) throw FileError(kStreamWriteError);
 }
 
 void OutputFile::discard() {
     buffer_.clear();
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) fileCalls.close(fd_);
     fd_ = -1;
 }
 

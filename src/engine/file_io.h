@@ -6,9 +6,25 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
+struct stat;
+
 namespace strandex {
+
+// The system calls the two file types below make, reached through one
+// table so that a test can put in calls that fail on demand (a read error,
+// a short write, a close that fails). Everything else keeps the real ones.
+struct FileCalls {
+    int (*open)(const char* path, int flags, mode_t mode);
+    ssize_t (*read)(int fd, void* buffer, std::size_t n);
+    ssize_t (*write)(int fd, const void* data, std::size_t n);
+    int (*close)(int fd);
+    int (*fstat)(int fd, struct stat* st);
+};
+FileCalls realFileCalls();
+extern FileCalls fileCalls;
 
 class FileError : public std::runtime_error {
 public:

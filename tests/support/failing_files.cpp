@@ -1,0 +1,155 @@
+#include "support/failing_files.h"
+
+#include <dirent.h>
+#include <map>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/file_io.h"
+
+namespace strandex::test {
+
+namespace {
+
+struct Fault {
+    std::string piece;
+    std::int64_t at = 0;
+    int err = 0;
+};
+
+struct Open {
+    std::string path;
+    std::int64_t read = 0;
+    std::int64_t written = 0;
+    bool full = false;
+};
+
+struct Plan {
+    bool active = false;
+    std::map<std::string, int> openFaults;
+    Fault readFault;
+    Fault room;
+    Fault closeFault;
+    std::size_t readLimit = 0;
+    std::map<int, Open> open;
+};
+
+Plan plan;
+FileCalls real;
+
+bool hits(const std::string& path, const std::string& piece) {
+    return !piece.empty() && path.find(piece) != std::string::npos;
+}
+
+int openCall(const char* path, int flags, mode_t mode) {
+    for (const auto& [end, err] : plan.openFaults)
+        if (hits(path, end)) {
+            errno = err;
+            return -1;
+        }
+    int fd = real.open(path, flags, mode);
+    if (fd >= 0) plan.open[fd] = Open{path};
+    return fd;
+}
+
+// Descriptors opened before the layer was put in pass straight through.
+Open* tracked(int fd) {
+    auto found = plan.open.find(fd);
+    return found == plan.open.end() ? nullptr : &found->second;
+}
+
+ssize_t readCall(int fd, void* buffer, std::size_t n) {
+    if (plan.readLimit > 0 && n > plan.readLimit) n = plan.readLimit;
+    Open* tracking = tracked(fd);
+    if (tracking == nullptr) return real.read(fd, buffer, n);
+    Open& f = *tracking;
+    if (hits(f.path, plan.readFault.piece)) {
+        std::int64_t left = plan.readFault.at - f.read;
+        if (left <= 0) {
+            errno = plan.readFault.err;
+            return -1;
+        }
+        if (static_cast<std::int64_t>(n) > left) n = static_cast<std::size_t>(left);
+    }
+    ssize_t r = real.read(fd, buffer, n);
+    if (r > 0) f.read += r;
+    return r;
+}
+
+ssize_t writeCall(int fd, const void* data, std::size_t n) {
+    Open* tracking = tracked(fd);
+    if (tracking == nullptr) return real.write(fd, data, n);
+    Open& f = *tracking;
+    if (hits(f.path, plan.room.piece)) {
+        std::int64_t left = plan.room.at - f.written;
+        if (left <= 0 || f.full) {
+            f.full = true;
+            errno = ENOSPC;
+            return -1;
+        }
+        if (static_cast<std::int64_t>(n) > left) n = static_cast<std::size_t>(left);
+    }
+    ssize_t w = real.write(fd, data, n);
+    if (w > 0) f.written += w;
+    return w;
+}
+
+int closeCall(int fd) {
+    auto found = plan.open.find(fd);
+    std::string path = found == plan.open.end() ? "" : found->second.path;
+    if (found != plan.open.end()) plan.open.erase(found);
+    int r = real.close(fd);
+    if (r == 0 && hits(path, plan.closeFault.piece)) {
+        errno = plan.closeFault.err;
+        return -1;
+    }
+    return r;
+}
+
+}  // namespace
+
+FailingFiles::FailingFiles() {
+    if (plan.active) throw std::logic_error("one FailingFiles at a time");
+    real = realFileCalls();
+    plan = Plan{};
+    plan.active = true;
+    fileCalls = FileCalls{openCall, readCall, writeCall, closeCall, real.fstat};
+}
+
+FailingFiles::~FailingFiles() {
+    fileCalls = real;
+    plan = Plan{};
+}
+
+void FailingFiles::failOpen(const std::string& piece, int err) {
+    if (err == 0)
+        plan.openFaults.erase(piece);
+    else
+        plan.openFaults[piece] = err;
+}
+
+void FailingFiles::failReadAt(const std::string& piece, std::int64_t at, int err) {
+    plan.readFault = Fault{piece, at, err};
+}
+
+void FailingFiles::limitReads(std::size_t n) { plan.readLimit = n; }
+
+void FailingFiles::fillAfter(const std::string& piece, std::int64_t room) {
+    plan.room = Fault{piece, room, ENOSPC};
+}
+
+void FailingFiles::failClose(const std::string& piece, int err) { plan.closeFault = Fault{piece, 0, err}; }
+
+int FailingFiles::openNow() const { return static_cast<int>(plan.open.size()); }
+
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d) != nullptr) ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+}  // namespace strandex::test

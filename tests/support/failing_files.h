@@ -1,0 +1,42 @@
+// A file layer that fails on demand. While a FailingFiles lives, the
+// engine's source and output files make their system calls through it;
+// each fault names the files it hits by a piece of their path (a name, or
+// a folder with its separator). Only one
+// may live at a time.
+#pragma once
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace strandex::test {
+
+class FailingFiles {
+public:
+    FailingFiles();
+    ~FailingFiles();
+    FailingFiles(const FailingFiles&) = delete;
+    FailingFiles& operator=(const FailingFiles&) = delete;
+
+    // Opening the file, for reading or for creating, fails with err; an
+    // err of 0 lets it open again.
+    void failOpen(const std::string& pathPiece, int err);
+    // Reads bring the file's bytes up to `at`, then fail with err; a read
+    // that spans `at` comes back short first, as a failing disk does.
+    void failReadAt(const std::string& pathPiece, std::int64_t at, int err = EIO);
+    // Every read of every file brings at most n bytes.
+    void limitReads(std::size_t n);
+    // The file has room for `room` bytes: the write that crosses it comes
+    // back short, the next fails with ENOSPC.
+    void fillAfter(const std::string& pathPiece, std::int64_t room);
+    // Closing the file closes it but reports err.
+    void failClose(const std::string& pathPiece, int err = EIO);
+
+    // Descriptors opened through the layer and not yet closed.
+    int openNow() const;
+};
+
+// Descriptors open in this process, for checks that nothing leaks.
+int openDescriptors();
+
+}  // namespace strandex::test
