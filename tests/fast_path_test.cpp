@@ -53,6 +53,13 @@ Bytes ignoredPackets(std::size_t total) {
 
 }  // namespace
 
+// Every width this processor can run, the narrowest first.
+static std::vector<VectorWidth> widths() {
+    std::vector<VectorWidth> all;
+    for (int w = 0; w <= static_cast<int>(widestVectors()); ++w) all.push_back(static_cast<VectorWidth>(w));
+    return all;
+}
+
 TEST(FrameCodesFastPath, EqualsTheWindowCountOnRandomChunks) {
     Dice dice(0x5EED0001);
     std::int64_t total = 0;
@@ -75,8 +82,10 @@ TEST(FrameCodesFastPath, EqualsTheWindowCountOnRandomChunks) {
         std::copy(bytes.begin(), bytes.end(), chunk.get());
         for (VideoCodec codec : kCodecs) {
             std::int32_t plain = countFrameCodesPlain(chunk.get(), bytes.size(), codec);
-            EXPECT_EQ(countFrameCodes(chunk.get(), bytes.size(), codec), plain)
-                << "chunk " << n << " of " << bytes.size() << " bytes, codec " << static_cast<int>(codec);
+            for (VectorWidth width : widths())
+                EXPECT_EQ(countFrameCodesWith(chunk.get(), bytes.size(), codec, width), plain)
+                    << "chunk " << n << " of " << bytes.size() << " bytes, codec " << static_cast<int>(codec)
+                    << ", vector width " << static_cast<int>(width);
             total += plain;
         }
     }
@@ -91,7 +100,9 @@ TEST(FrameCodesFastPath, ShortAndEmptyChunks) {
             std::size_t length = bits % 5;
             std::uint8_t chunk[4];
             for (std::size_t k = 0; k < 4; ++k) chunk[k] = kAlphabet[(bits >> (2 * k + 2)) & 3];
-            EXPECT_EQ(countFrameCodes(chunk, length, codec), countFrameCodesPlain(chunk, length, codec));
+            for (VectorWidth width : widths())
+                EXPECT_EQ(countFrameCodesWith(chunk, length, codec, width),
+                          countFrameCodesPlain(chunk, length, codec));
         }
     EXPECT_EQ(countFrameCodes(nullptr, 0, VideoCodec::Mpeg2), 0);
 }

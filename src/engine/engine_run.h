@@ -73,4 +73,11 @@ void CountFrames(EngineRun& run, std::size_t start, std::size_t length, int slot
 std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec);
 std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec);
 
+// The vector instructions the counter may use: the widest this processor
+// has, or narrower ones (so each can be tested against the plain count).
+enum class VectorWidth { Plain, Sse2, Avx2, Avx512 };
+VectorWidth widestVectors();
+std::int32_t countFrameCodesWith(const std::uint8_t* data, std::size_t length, VideoCodec codec,
+                                 VectorWidth widest);
+
 }  // namespace strandex
