@@ -1,7 +1,8 @@
 // Files that fail under the commands: a source that cannot be opened, that
 // fails, shrinks or vanishes while it is read, an output folder that
 // refuses files, a disk that fills, a close that fails, a second part of a
-// feature that cannot be read, and Cancel in the second part. Each run must
+// feature that cannot be read, Cancel in the second part, and a playlist
+// that cannot be read. Each run must
 // show its message, close every file, and keep in the outputs exactly what
 // was written before the fault.
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include "commands/rebuild_command.h"
 #include "commands/source_selection.h"
 #include "engine/file_io.h"
+#include "playlist/read_xpl_command.h"
 #include "support/engine_checks.h"
 #include "support/failing_files.h"
 #include "support/pack_builder.h"
@@ -413,4 +415,30 @@ TEST_F(FileFaults, CancelAnsweredNoInTheFirstPartAndYesInTheSecond) {
     EXPECT_FALSE(ui.enabled(Button::bCancel));
     EXPECT_EQ(ui.panels[0], " Ready");
     expectEverythingClosed();
+}
+
+TEST_F(FileFaults, PlaylistThatCannotBeReadEndsReadXplWithItsFileClosed) {
+    std::string text = "<Playlist>\n";
+    while (text.size() < 2 * kBlock) text += "<Title displayName=\"x\"/>\n";
+    text += "</Playlist>\n";
+    fs::create_directory(dir.file("ADV_OBJ"));
+    std::string playlist = dir.write("ADV_OBJ/VPLST000.XPL", Bytes(text.begin(), text.end()));
+    ui.setText(Edit::eXPLfile, playlist);
+    session.paths.XPLname = "VPLST000.XPL";
+    descriptors = openDescriptors();
+    FailingFiles files;
+    Lines log;
+
+    files.failOpen("VPLST000.XPL", EACCES);
+    EXPECT_EQ(run(bReadXPLClick, &log), "Cannot open file \"" + playlist + "\". Permission denied");
+    EXPECT_EQ(log, Lines{});
+    EXPECT_EQ(openDescriptors(), descriptors);
+
+    files.failOpen("VPLST000.XPL", 0);
+    files.failReadAt("VPLST000.XPL", kBlock + 100);
+    EXPECT_EQ(run(bReadXPLClick, &log), "Cannot read file \"" + playlist + "\". Input/output error");
+    EXPECT_EQ(log, (Lines{"Open VPLST000.XPL", "Filesize: " + std::to_string(text.size()) + " bytes"}));
+    EXPECT_FALSE(ui.enabled(Button::bReadXPL));
+    EXPECT_FALSE(session.commandRunning);
+    EXPECT_EQ(openDescriptors(), descriptors);
 }
