@@ -2,9 +2,8 @@
 // fails, shrinks or vanishes while it is read, an output folder that
 // refuses files, a disk that fills, a close that fails, a second part of a
 // feature that cannot be read, Cancel in the second part, and a playlist
-// that cannot be read. Each run must
-// show its message, close every file, and keep in the outputs exactly what
-// was written before the fault.
+// that cannot be read. Each run must show its message, close every file,
+// and keep in the outputs exactly what was written before the fault.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -232,7 +231,7 @@ TEST_F(FileFaults, ReadErrorInTheMiddleKeepsEverythingFromTheBlocksBeforeIt) {
     EXPECT_FALSE(session.commandRunning);
 }
 
-TEST_F(FileFaults, ReadsThatComeBackShortAreGatheredIntoWholeBlocks) {
+TEST_F(FileFaults, ReadsAndWritesThatComeBackShortAreCarriedOn) {
     Feature one = feature(0x10);
     write("FEATURE_1.EVO", one.whole.file);
     readEvo();
@@ -240,6 +239,7 @@ TEST_F(FileFaults, ReadsThatComeBackShortAreGatheredIntoWholeBlocks) {
     run(bCheckClick, &whole);
     FailingFiles files;
     files.limitReads(1000);
+    files.limitWrites(777);
     // The stream-count line needs a whole first block, the progress line a
     // position on a 4 MiB boundary.
     Lines progress;
@@ -251,6 +251,8 @@ TEST_F(FileFaults, ReadsThatComeBackShortAreGatheredIntoWholeBlocks) {
     EXPECT_EQ(run(bDemuxClick), "");
     EXPECT_EQ(output("FEATURE_1." + kVideoName), one.whole.video);
     EXPECT_EQ(output("FEATURE_1." + kAudioName), one.whole.audio);
+    EXPECT_EQ(run(bRebuildClick), "");
+    EXPECT_TRUE(output("FEATURE_1.rebuilt.EVO") == one.whole.file);
     expectEverythingClosed();
 }
 

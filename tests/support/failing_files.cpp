@@ -32,6 +32,7 @@ struct Plan {
     Fault room;
     Fault closeFault;
     std::size_t readLimit = 0;
+    std::size_t writeLimit = 0;
     std::map<int, Open> open;
 };
 
@@ -81,6 +82,7 @@ ssize_t writeCall(int fd, const void* data, std::size_t n) {
     Open* tracking = tracked(fd);
     if (tracking == nullptr) return real.write(fd, data, n);
     Open& f = *tracking;
+    if (plan.writeLimit > 0 && n > plan.writeLimit) n = plan.writeLimit;
     if (hits(f.path, plan.room.piece)) {
         std::int64_t left = plan.room.at - f.written;
         if (left <= 0 || f.full) {
@@ -134,6 +136,8 @@ void FailingFiles::failReadAt(const std::string& piece, std::int64_t at, int err
 }
 
 void FailingFiles::limitReads(std::size_t n) { plan.readLimit = n; }
+
+void FailingFiles::limitWrites(std::size_t n) { plan.writeLimit = n; }
 
 void FailingFiles::fillAfter(const std::string& piece, std::int64_t room) {
     plan.room = Fault{piece, room, ENOSPC};

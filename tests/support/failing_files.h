@@ -26,6 +26,9 @@ public:
     void failReadAt(const std::string& pathPiece, std::int64_t at, int err = EIO);
     // Every read of every file brings at most n bytes.
     void limitReads(std::size_t n);
+    // Every write to a file opened through the layer takes at most n bytes
+    // and says so, as a pipe or a network file may.
+    void limitWrites(std::size_t n);
     // The file has room for `room` bytes: the write that crosses it comes
     // back short, the next fails with ENOSPC.
     void fillAfter(const std::string& pathPiece, std::int64_t room);
