@@ -19,6 +19,11 @@ TEST(TimeText, RoundsToTheMillisecondAndShowsWholeSeconds) {
     EXPECT_EQ(timeText(4987 / 24000.0 * 1001.0 / 86400.0), "0:03:27");
     EXPECT_EQ(timeText(0.9999999 / 86400.0), "0:00:01");  // 999.9999 ms rounds up
     EXPECT_EQ(timeText(25.0 / 24.0), "1:00:00");          // 25 hours wrap around
+    EXPECT_EQ(timeText((2 * 86400 + 1.0) / 86400), "0:00:01");
+    // The millisecond rounding comes before the wrap: 0.4 ms short of a
+    // day is a whole day, 0:00:00; 0.6 ms short is still 23:59:59.
+    EXPECT_EQ(timeText((86400 - 0.0004) / 86400), "0:00:00");
+    EXPECT_EQ(timeText((86400 - 0.0006) / 86400), "23:59:59");
     EXPECT_EQ(timeText(10 * 3600.5 / 86400.0), "10:00:05");
 }
 
