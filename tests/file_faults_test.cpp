@@ -134,7 +134,8 @@ protected:
         EXPECT_EQ(openDescriptors(), descriptors);
     }
     Lines creating(const std::string& prefix) const {
-        return {"Creating " + out + "/" + prefix + "." + kVideoName, "Creating " + out + "/" + prefix + "." + kAudioName};
+        const std::string start = "Creating " + out + "/" + prefix + ".";
+        return {start + kVideoName, start + kAudioName};
     }
 };
 

@@ -155,10 +155,17 @@ private slots:
         usable(true);
     }
 
-    // Closing while Demux writes asks first: No lets it go on, Yes stops it
-    // after the current block; the files are closed with what was written,
-    // then the window closes.
-    void closingDuringADemuxStopsItWithTheOutputsKept() {
+    // Closing while Demux or Rebuild writes asks first: No lets it go on,
+    // Yes stops it after the current block; the files are closed with what
+    // was written, then the window closes.
+    void closingDuringAWriteStopsItWithTheOutputsKept_data() {
+        QTest::addColumn<int>("command");
+        QTest::newRow("Demux") << static_cast<int>(Button::bDemux);
+        QTest::newRow("Rebuild") << static_cast<int>(Button::bRebuild);
+    }
+    void closingDuringAWriteStopsItWithTheOutputsKept() {
+        QFETCH(int, command);
+        const bool demux = command == static_cast<int>(Button::bDemux);
         QTemporaryDir own;
         TfMain w;
         TempStore store(own);
@@ -176,8 +183,8 @@ private slots:
         while (content.size() < 10 * kMiB) content += padding;
         content += pack({vc1Packet(3, 0xAA)});
         while (content.size() < 12 * kMiB) content += padding;
-        const QString source = writeFile(path("closing/HVDVD_TS/FEATURE_1.EVO"), content);
-        const QString out = path("closing/out");
+        const QString source = writeFile(QDir(own.path()).filePath("HVDVD_TS/FEATURE_1.EVO"), content);
+        const QString out = QDir(own.path()).filePath("out");
         QVERIFY(QDir().mkpath(out));
         w.dropFile(source);
         w.edit(Edit::eWorkdir)->setText(out);
@@ -188,28 +195,39 @@ private slots:
 
         // Events run only at the progress points; the timer acts at the
         // first (4 MiB, answered No) and the second (8 MiB, answered Yes).
+        const QString verb = demux ? " Demuxing " : " Rebuilding ";
         QTimer atEvents;
         atEvents.setInterval(0);
         QStringList seen;
         connect(&atEvents, &QTimer::timeout, &w, [&] {
-            const QString shown = w.panel(1)->text();
-            if (!w.commandRunning() || !shown.startsWith(" Demuxing ") || seen.contains(shown.left(28))) return;
-            seen << shown.left(28);
+            const QString shown = w.panel(1)->text().section(' ', 0, 3);
+            if (!w.commandRunning() || !shown.startsWith(verb) || seen.contains(shown)) return;
+            seen << shown;
             answer = seen.size() == 2;
             w.close();
             QVERIFY(w.isVisible());
         });
         atEvents.start();
-        QTest::mouseClick(w.button(Button::bDemux), Qt::LeftButton);
+        QTest::mouseClick(w.button(static_cast<Button>(command)), Qt::LeftButton);
         atEvents.stop();
-        QCOMPARE(seen, (QStringList{" Demuxing FEATURE_1.EVO 4/12", " Demuxing FEATURE_1.EVO 8/12"}));
+        QCOMPARE(seen, (QStringList{verb + "FEATURE_1.EVO 4/12", verb + "FEATURE_1.EVO 8/12"}));
         QCOMPARE(questions.size(), 2);
         QVERIFY(!w.isVisible());
         QCOMPARE(memoLines(w).last(), QString("Done."));
         QVERIFY(allClosed(w));
         QCOMPARE(openDescriptors(), descriptors);
-        QCOMPARE(readBytes(out + "/FEATURE_1.VC-1.stream.0.mpv"), vc1Payload(24, 0x11) + vc1Payload(2, 0x66));
-        QCOMPARE(readBytes(out + "/FEATURE_1.DD+.stream.03.mpa"), ddPlus(0x22));
+        if (demux) {
+            QCOMPARE(readBytes(out + "/FEATURE_1.VC-1.stream.0.mpv"), vc1Payload(24, 0x11) + vc1Payload(2, 0x66));
+            QCOMPARE(readBytes(out + "/FEATURE_1.DD+.stream.03.mpa"), ddPlus(0x22));
+        } else {
+            // Every pack is kept; only the DD+ stream is renumbered (0xC3 to 0xC0).
+            Bytes kept = readBytes(out + "/FEATURE_1.rebuilt.EVO");
+            QCOMPARE(kept.size(), 8 * kMiB);
+            const auto part = [](const Bytes& b, std::size_t from, std::size_t to) {
+                return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(to));
+            };
+            QCOMPARE(part(kept, 6 * kMiB, kept.size()), part(content, 6 * kMiB, 8 * kMiB));
+        }
         QVERIFY(store.reopen()->contains("Width"));
     }
 };
