@@ -155,15 +155,16 @@ private slots:
         usable(true);
     }
 
-    // Closing while Demux or Rebuild writes asks first: No lets it go on,
-    // Yes stops it after the current block; the files are closed with what
-    // was written, then the window closes.
-    void closingDuringAWriteStopsItWithTheOutputsKept_data() {
+    // Cancel, or closing the window, while Demux or Rebuild writes asks
+    // first: No lets it go on, Yes stops it after the current block; the
+    // files are closed with what was written, then the window takes the
+    // next command, or closes.
+    void cancelOrCloseDuringAWriteKeepsTheOutputs_data() {
         QTest::addColumn<int>("command");
         QTest::newRow("Demux") << static_cast<int>(Button::bDemux);
         QTest::newRow("Rebuild") << static_cast<int>(Button::bRebuild);
     }
-    void closingDuringAWriteStopsItWithTheOutputsKept() {
+    void cancelOrCloseDuringAWriteKeepsTheOutputs() {
         QFETCH(int, command);
         const bool demux = command == static_cast<int>(Button::bDemux);
         QTemporaryDir own;
@@ -194,8 +195,10 @@ private slots:
         const int descriptors = openDescriptors();
 
         // Events run only at the progress points; the timer acts at the
-        // first (4 MiB, answered No) and the second (8 MiB, answered Yes).
+        // first (4 MiB, answered No) and the second (8 MiB, answered Yes):
+        // with Cancel in the first run, by closing the window in the second.
         const QString verb = demux ? " Demuxing " : " Rebuilding ";
+        bool closing = false;
         QTimer atEvents;
         atEvents.setInterval(0);
         QStringList seen;
@@ -204,29 +207,43 @@ private slots:
             if (!w.commandRunning() || !shown.startsWith(verb) || seen.contains(shown)) return;
             seen << shown;
             answer = seen.size() == 2;
-            w.close();
+            if (closing)
+                w.close();
+            else
+                QTest::mouseClick(w.button(Button::bCancel), Qt::LeftButton);
             QVERIFY(w.isVisible());
         });
-        atEvents.start();
-        QTest::mouseClick(w.button(static_cast<Button>(command)), Qt::LeftButton);
-        atEvents.stop();
-        QCOMPARE(seen, (QStringList{verb + "FEATURE_1.EVO 4/12", verb + "FEATURE_1.EVO 8/12"}));
-        QCOMPARE(questions.size(), 2);
-        QVERIFY(!w.isVisible());
-        QCOMPARE(memoLines(w).last(), QString("Done."));
-        QVERIFY(allClosed(w));
-        QCOMPARE(openDescriptors(), descriptors);
-        if (demux) {
-            QCOMPARE(readBytes(out + "/FEATURE_1.VC-1.stream.0.mpv"), vc1Payload(24, 0x11) + vc1Payload(2, 0x66));
-            QCOMPARE(readBytes(out + "/FEATURE_1.DD+.stream.03.mpa"), ddPlus(0x22));
-        } else {
-            // Every pack is kept; only the DD+ stream is renumbered (0xC3 to 0xC0).
-            Bytes kept = readBytes(out + "/FEATURE_1.rebuilt.EVO");
-            QCOMPARE(kept.size(), 8 * kMiB);
-            const auto part = [](const Bytes& b, std::size_t from, std::size_t to) {
-                return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(to));
-            };
-            QCOMPARE(part(kept, 6 * kMiB, kept.size()), part(content, 6 * kMiB, 8 * kMiB));
+        for (bool close : {false, true}) {
+            closing = close;
+            seen.clear();
+            questions.clear();
+            atEvents.start();
+            QTest::mouseClick(w.button(static_cast<Button>(command)), Qt::LeftButton);
+            atEvents.stop();
+            QCOMPARE(seen, (QStringList{verb + "FEATURE_1.EVO 4/12", verb + "FEATURE_1.EVO 8/12"}));
+            QCOMPARE(questions, (QStringList{"Are you sure to stop demuxing?", "Are you sure to stop demuxing?"}));
+            QCOMPARE(w.isVisible(), !close);
+            QCOMPARE(memoLines(w).last(), QString("Done."));
+            QVERIFY(allClosed(w));
+            QCOMPARE(openDescriptors(), descriptors);
+            if (demux) {
+                QCOMPARE(readBytes(out + "/FEATURE_1.VC-1.stream.0.mpv"), vc1Payload(24, 0x11) + vc1Payload(2, 0x66));
+                QCOMPARE(readBytes(out + "/FEATURE_1.DD+.stream.03.mpa"), ddPlus(0x22));
+            } else {
+                // Every pack is kept; only the DD+ stream is renumbered (0xC3 to 0xC0).
+                Bytes kept = readBytes(out + "/FEATURE_1.rebuilt.EVO");
+                QCOMPARE(kept.size(), 8 * kMiB);
+                const auto part = [](const Bytes& b, std::size_t from, std::size_t to) {
+                    return Bytes(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(to));
+                };
+                QCOMPARE(part(kept, 6 * kMiB, kept.size()), part(content, 6 * kMiB, 8 * kMiB));
+            }
+            if (close) break;
+            // After Cancel the window takes the same command again.
+            QVERIFY(!w.commandRunning());
+            for (Button b : {Button::bCheck, Button::bDemux, Button::bRebuild, Button::bReadXPL, Button::bbEVO})
+                QVERIFY2(w.button(b)->isEnabled(), buttonName(b).c_str());
+            QVERIFY(!w.button(Button::bCancel)->isEnabled());
         }
         QVERIFY(store.reopen()->contains("Width"));
     }
