@@ -12,12 +12,14 @@ namespace strandex::test {
 
 namespace {
 
+// A fault hits the files whose path holds `piece`; `at` is a byte count.
 struct Fault {
     std::string piece;
     std::int64_t at = 0;
     int err = 0;
 };
 
+// A descriptor opened through the layer: its path and how far it got.
 struct Open {
     std::string path;
     std::int64_t read = 0;
@@ -44,8 +46,8 @@ bool hits(const std::string& path, const std::string& piece) {
 }
 
 int openCall(const char* path, int flags, mode_t mode) {
-    for (const auto& [end, err] : plan.openFaults)
-        if (hits(path, end)) {
+    for (const auto& [piece, err] : plan.openFaults)
+        if (hits(path, piece)) {
             errno = err;
             return -1;
         }
@@ -144,8 +146,6 @@ void FailingFiles::fillAfter(const std::string& piece, std::int64_t room) {
 }
 
 void FailingFiles::failClose(const std::string& piece, int err) { plan.closeFault = Fault{piece, 0, err}; }
-
-int FailingFiles::openNow() const { return static_cast<int>(plan.open.size()); }
 
 int openDescriptors() {
     int n = 0;

@@ -1,8 +1,7 @@
 // A file layer that fails on demand. While a FailingFiles lives, the
 // engine's source and output files make their system calls through it;
 // each fault names the files it hits by a piece of their path (a name, or
-// a folder with its separator). Only one
-// may live at a time.
+// a folder with its separator). Only one may live at a time.
 #pragma once
 #include <cerrno>
 #include <cstddef>
@@ -34,9 +33,6 @@ public:
     void fillAfter(const std::string& pathPiece, std::int64_t room);
     // Closing the file closes it but reports err.
     void failClose(const std::string& pathPiece, int err = EIO);
-
-    // Descriptors opened through the layer and not yet closed.
-    int openNow() const;
 };
 
 // Descriptors open in this process, for checks that nothing leaks.
