@@ -37,14 +37,24 @@ constexpr int kHeadFrames = 2200000;
 constexpr int kTailFrames = 1000;
 
 // Packs of VC-1 video slot 0 holding n frame start codes, nothing else.
+// The full packs are all alike, so one is built and copied.
 Bytes framePacks(int n, Bytes& video) {
     constexpr int kPerPack = 500;
-    Bytes out;
-    for (int k = 0; k < n; k += kPerPack) {
+    auto frames = [](int count) {
         Bytes payload;
-        for (int f = 0; f < std::min(kPerPack, n - k); ++f) payload += {0x00, 0x00, 0x01, 0x0D};
-        out += pack({vc1Packet(0x55, payload)});
-        video += payload;
+        for (int f = 0; f < count; ++f) payload += {0x00, 0x00, 0x01, 0x0D};
+        return payload;
+    };
+    Bytes payload = frames(kPerPack);
+    Bytes full = pack({vc1Packet(0x55, payload)});
+    Bytes out;
+    out.reserve((static_cast<std::size_t>(n) / kPerPack + 1) * kPackSize);
+    video.reserve(video.size() + 4 * static_cast<std::size_t>(n));
+    for (int k = 0; k < n; k += kPerPack) {
+        bool whole = n - k >= kPerPack;
+        Bytes last = whole ? Bytes{} : frames(n - k);
+        out += whole ? full : pack({vc1Packet(0x55, last)});
+        video += whole ? payload : last;
     }
     return out;
 }
