@@ -32,7 +32,8 @@ void createOutputs(Session& session, const std::string& prefix) {
     for (Box box : slotBoxesInOrder()) {
         if (!ui.ticked(box)) continue;
         std::string name = outputName(ui, prefix, box);
-        outputOf(session.table, box).create(name);
+        bool video = box == videoBox(0) || box == videoBox(1);
+        outputOf(session.table, box).create(name, video ? OutputFile::kLargeBufferSize : OutputFile::kBufferSize);
         ui.log("Creating " + name);
     }
 }

@@ -41,7 +41,7 @@ void rebuildFiles(Session& session, const std::string& prefix, const std::string
     ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
     std::string name = prefix + ".rebuilt.EVO";
     OutputFile& out = t.VideoOut[0];
-    out.create(name);
+    out.create(name, OutputFile::kLargeBufferSize);
     ui.log("Creating " + name);
     ui.slog("Writing EVO...", 0);
     Rebuild(session, numbering, out);

@@ -75,14 +75,15 @@ std::string SourceFile::name() const {
 
 OutputFile::~OutputFile() { discard(); }
 
-void OutputFile::create(const std::string& path) {
+void OutputFile::create(const std::string& path, std::size_t bufferSize) {
     discard();
     int fd = fileCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw FileError(createErrorText(path, errno));
     fd_ = fd;
     path_ = path;
     buffer_.clear();
-    buffer_.reserve(kBufferSize);
+    bufferSize_ = bufferSize;
+    buffer_.reserve(bufferSize_);
 }
 
 void OutputFile::writeAll(const std::uint8_t* data, std::size_t n) {
@@ -107,8 +108,8 @@ void OutputFile::flush() {
 }
 
 void OutputFile::append(const std::uint8_t* data, std::size_t n) {
-    if (buffer_.size() + n > kBufferSize) flush();
-    if (n >= kBufferSize) {
+    if (buffer_.size() + n > bufferSize_) flush();
+    if (n >= bufferSize_) {
         writeAll(data, n);
         return;
     }

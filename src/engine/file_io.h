@@ -70,13 +70,18 @@ private:
 class OutputFile {
 public:
     static constexpr std::size_t kBufferSize = 128 * 1024;
+    // For the files that take most of the bytes (video, a rebuilt EVO):
+    // fewer, larger writes, while the buffer and the read block still stay
+    // in the processor's second-level cache between the copy in and the
+    // copy out.
+    static constexpr std::size_t kLargeBufferSize = 512 * 1024;
 
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    void create(const std::string& path);  // throws FileError
+    void create(const std::string& path, std::size_t bufferSize = kBufferSize);  // throws FileError
     void append(const std::uint8_t* data, std::size_t n);
     void close();                          // flushes; throws on failure
     void discard();                        // closes without reporting errors
@@ -90,6 +95,7 @@ private:
     int fd_ = -1;
     std::string path_;
     std::vector<std::uint8_t> buffer_;
+    std::size_t bufferSize_ = kBufferSize;
 };
 
 }  // namespace strandex
