@@ -77,7 +77,7 @@ void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
         if (got == 0)
             throw FileError("Cannot read file \"" + source.path() + "\". The file ended before its size was read");
         // Kept packs lie back to back in the buffer until a dropped one: each
-        // such run goes out in one append, straight from the buffer.
+        // such run goes to the output in one append.
         std::size_t runStart = 0;
         std::size_t runLength = 0;
         auto writeRun = [&] {
