@@ -74,7 +74,7 @@ public:
     // fewer, larger writes, while the buffer and the read block still stay
     // in the processor's second-level cache between the copy in and the
     // copy out.
-    static constexpr std::size_t kLargeBufferSize = 512 * 1024;
+    static constexpr std::size_t kLargeBufferSize = 384 * 1024;
 
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
