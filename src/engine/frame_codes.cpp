@@ -1,7 +1,6 @@
 // Frame start codes: MPEG-2 picture 00 00 01 00, H.264 access unit delimiter
 // 00 00 01 09, VC-1 frame 00 00 01 0D. The window starts as four zero bytes
 // at each chunk, so a chunk that begins 01 00 (MPEG-2) counts one.
-#include <cstring>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #elif defined(__SSE2__)
