@@ -12,6 +12,7 @@
 #include "commands/demux_command.h"
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
+#include "commands/stream_selection.h"
 #include "engine/file_io.h"
 #include "support/engine_checks.h"
 #include "support/pack_builder.h"
@@ -519,4 +520,61 @@ TEST(DemuxDvdVob, CreatesFfmpegsStreamCopyOfEachStream) {
     EXPECT_TRUE(readFile(out.file("two_ac3.MPEG-2.stream.0.mpv")) == readFile(fixtures + "/two_ac3.video.m2v"));
     EXPECT_TRUE(readFile(out.file("two_ac3.DD.stream.00.mpa")) == readFile(fixtures + "/two_ac3.audio0.ac3"));
     EXPECT_TRUE(readFile(out.file("two_ac3.DD.stream.01.mpa")) == readFile(fixtures + "/two_ac3.audio1.ac3"));
+}
+
+namespace {
+
+// VC-1 in video slot 0 and DD+ in audio slots 3, 5 and 6.
+Bytes threeAudioStreams() {
+    return pack({vc1Packet(0x55, vc1Frames(4, 0x31)), privateStream1(ac3Payload(0xC3, ddPlusBytes(100, 0x33)), 90000),
+                 privateStream1(ac3Payload(0xC5, ddPlusBytes(100, 0x35)), 90000),
+                 privateStream1(ac3Payload(0xC6, ddPlusBytes(100, 0x36)), 90000)});
+}
+
+}  // namespace
+
+TEST_F(Demux, ActsOnlyOnEnabledBoxesWhateverTheirTicks) {
+    // A playlist that lists fewer tracks than the file has leaves the boxes
+    // of the others disabled ("No audio stream") but ticked. Each of them
+    // once got a file of that one name, written by two streams at once.
+    write("FEATURE_1.EVO", threeAudioStreams());
+    readEvo("FEATURE_1.EVO");
+    Resetcbs(ui);  // as Read XPL does before it offers the title's tracks
+    for (Box box : {videoBox(0), audioBox(3)}) ui.setBoxEnabled(box, true);
+    ui.setCaption(videoBox(0), "VC-1.stream.0");
+    ui.setCaption(audioBox(3), "DD+.6ch.stream.03.en");
+    cbVideoClick(ui);
+    ASSERT_TRUE(ui.ticked(audioBox(5)) && ui.ticked(audioBox(6)));
+    EXPECT_EQ(demux(), (Lines{"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
+                              "Creating " + out + "/FEATURE_1.VC-1.stream.0.mpv",
+                              "Creating " + out + "/FEATURE_1.DD+.6ch.stream.03.en.mpa", "Done.",
+                              "4 frames (0:00:00 s) count in video stream 0."}));
+    EXPECT_EQ(filesIn(out), (Lines{"FEATURE_1.DD+.6ch.stream.03.en.mpa", "FEATURE_1.VC-1.stream.0.mpv"}));
+    EXPECT_EQ(output("FEATURE_1.DD+.6ch.stream.03.en.mpa"), ddPlusBytes(100, 0x33));
+
+    // With every box disabled, nothing is selected and "Demux" is not usable.
+    Resetcbs(ui);
+    EXPECT_FALSE(ui.enabled(Button::bDemux));
+}
+
+TEST_F(Demux, TwoBoxesNamingOneFileStopBeforeAnyFileIsMade) {
+    write("FEATURE_1.EVO", threeAudioStreams());
+    readEvo("FEATURE_1.EVO");
+    // Captions that differ only in a "/" name one file as well.
+    for (auto [first, second] : {std::pair<const char*, const char*>{"DD+.stream.03", "DD+.stream.03"},
+                                 {"DD+/stream.03", "DD+_stream.03"}}) {
+        ui.setCaption(audioBox(3), first);
+        ui.setCaption(audioBox(6), second);
+        std::size_t before = ui.logLines.size();
+        std::string name = out + "/FEATURE_1." + std::string(second) + ".mpa";
+        EXPECT_EQ(demuxError(), sharedOutputMessage(name));
+        EXPECT_EQ(ui.logLines.size(), before);
+        EXPECT_TRUE(filesIn(out).empty());
+        EXPECT_FALSE(anyOutputOpen());
+        EXPECT_FALSE(session.table.SourceStream.isOpen());
+    }
+    // The same boxes with their own names demux again.
+    ui.setCaption(audioBox(6), "DD+.stream.06");
+    EXPECT_EQ(demux().back(), "4 frames (0:00:00 s) count in video stream 0.");
+    EXPECT_EQ(filesIn(out).size(), 4u);
 }

@@ -252,19 +252,23 @@ TEST_F(RebuildCommand, BoundsCountTheTickedBoxesAndKeepTheFlagBits) {
     write("FEATURE_1.EVO", header + pack({mpeg2(0xE0, 2)}) + pack({ac3Kind(0xC0, 3)}) + pack({ac3Kind(0xC1, 4)}));
     readEvo();
     ui.setTicked(audioBox(1), false);
-    ui.setTicked(audioBox(9), true);  // ticked counts, enabled or not
+    ui.setTicked(audioBox(9), true);  // disabled: stands for no stream, not counted
     ui.setTicked(videoBox(2), true);  // no slot: not a video bound
     EXPECT_EQ(rebuild(), doneLog());
     Bytes expected = header;
-    expected[23] = (2 << 2) | 0x02;
+    expected[23] = (1 << 2) | 0x02;
     expected[24] = 0x40 | 1;
     EXPECT_EQ(output(), expected + pack({mpeg2(0xE0, 2)}) + pack({ac3Kind(0xC0, 3)}));
 
-    for (int n = 0; n < 16; ++n) ui.setTicked(audioBox(n), true);
+    for (int n = 0; n < 16; ++n) {
+        ui.setBoxEnabled(audioBox(n), true);
+        ui.setTicked(audioBox(n), true);
+    }
     ui.setTicked(videoBox(0), false);
-    ui.setTicked(videoBox(1), true);
+    ui.setTicked(videoBox(1), true);  // disabled
     rebuild();
     expected[23] = (16 << 2) | 0x02;
+    expected[24] = 0x40;
     EXPECT_EQ(head(output(), 2048), expected);
 }
 
@@ -724,6 +728,7 @@ TEST(RebuildPack, AShortPackIsNeverReadOrChangedBeyondItsBytes) {
             SCOPED_TRACE("ticked " + std::to_string(ticked) + ", " + std::to_string(n) + " bytes");
             PackStep step;
             step.table.AudioIds[1] = 0xC1;
+            step.ui.setBoxEnabled(audioBox(1), true);
             step.ui.setTicked(audioBox(1), ticked);
             auto [kept, bytes] = step.run(head(audio, n));
             Bytes expected = head(audio, n);
@@ -739,6 +744,7 @@ TEST(RebuildPack, AShortPackIsNeverReadOrChangedBeyondItsBytes) {
     for (std::size_t n = 0; n <= 30; ++n) {
         SCOPED_TRACE(std::to_string(n) + " bytes of a system header pack");
         PackStep step;
+        step.ui.setBoxEnabled(audioBox(0), true);
         step.ui.setTicked(audioBox(0), true);
         auto [kept, bytes] = step.run(head(nav, n));
         EXPECT_EQ(kept, n >= 4);

@@ -62,6 +62,8 @@ TEST(Resetcbs, DisablesAndRecaptionsButKeepsTicks) {
 
 TEST(SelectionRule, DemuxFollowsTheTicks) {
     MemoryFrontEnd ui;
+    ui.setBoxEnabled(subBox(15), true);
+    ui.setBoxEnabled(audioBox(0), true);
     EXPECT_FALSE(ui.enabled(Button::bDemux));
     ui.setTicked(subBox(15), true);
     EXPECT_TRUE(ui.enabled(Button::bDemux));
@@ -73,6 +75,23 @@ TEST(SelectionRule, DemuxFollowsTheTicks) {
     // Option switches are not stream boxes and do not touch "Demux".
     ui.setTicked(Box::cbDetails, false);
     ui.setTicked(Box::cbDetails, true);
+    EXPECT_FALSE(ui.enabled(Button::bDemux));
+}
+
+TEST(SelectionRule, ADisabledBoxSelectsNothing) {
+    // A disabled box reads "No audio stream": its tick, left from an earlier
+    // command, does not make "Demux" usable, and Resetcbs, which disables
+    // every box, makes it unusable at once.
+    MemoryFrontEnd ui;
+    ui.setTicked(audioBox(4), true);
+    EXPECT_FALSE(selected(ui, audioBox(4)));
+    EXPECT_FALSE(ui.enabled(Button::bDemux));
+    ui.setBoxEnabled(audioBox(4), true);
+    cbVideoClick(ui);
+    EXPECT_TRUE(selected(ui, audioBox(4)));
+    EXPECT_TRUE(ui.enabled(Button::bDemux));
+    Resetcbs(ui);
+    EXPECT_TRUE(ui.ticked(audioBox(4)));
     EXPECT_FALSE(ui.enabled(Button::bDemux));
 }
 

@@ -104,7 +104,36 @@ TEST_F(SourceSelection, NewSourceOutsideTheDiscKeepsTheEarlierPlaylist) {
     EXPECT_EQ(paths.XPLname, "VPLST000.XPL");
     EXPECT_EQ(paths.XPLdir, "/disc/ADV_OBJ/");
     EXPECT_EQ(paths.EVOdir, "/films/");
+    // The bare name is a hint: "Read XPL" would open it in whatever folder
+    // the program was started in, so it waits for a playlist to be chosen.
+    EXPECT_FALSE(ui.enabled(Button::bReadXPL));
+    playlist("/disc/ADV_OBJ/VPLST000.XPL");
     EXPECT_TRUE(ui.enabled(Button::bReadXPL));
+}
+
+TEST_F(SourceSelection, ABareNameInThePlaylistEditChoosesNothing) {
+    // What a cancelled playlist dialog gives back after EVOadj preset the
+    // bare name: the playlist and folder chosen before stay, and so does the
+    // folder the next dialog opens in.
+    playlist("/disc/ADV_OBJ/VPLST000.XPL");
+    playlist("VPLST000.XPL");
+    EXPECT_EQ(ui.text(Edit::eXPLfile), "VPLST000.XPL");
+    EXPECT_FALSE(ui.enabled(Button::bReadXPL));
+    EXPECT_EQ(paths.XPLdir, "/disc/ADV_OBJ/");
+    EXPECT_EQ(paths.XPLname, "VPLST000.XPL");
+    EXPECT_EQ(dialogs.xplStartFolder, "/disc/ADV_OBJ/");
+    // An empty edit still clears the playlist, as before.
+    playlist("");
+    EXPECT_EQ(paths.XPLname, "");
+    EXPECT_FALSE(ui.enabled(Button::bReadXPL));
+}
+
+TEST_F(SourceSelection, ThePlaylistDialogOpensWhereThePlaylistWasChosen) {
+    source("/media/HVDVD_TS/FEATURE_1.EVO");
+    EXPECT_EQ(dialogs.xplStartFolder, "/media/ADV_OBJ/");
+    playlist("/elsewhere/lists/VPLST000.XPL");
+    EXPECT_EQ(paths.XPLdir, "/elsewhere/lists/");
+    EXPECT_EQ(dialogs.xplStartFolder, "/elsewhere/lists/");
 }
 
 TEST_F(SourceSelection, DropTakesEvoVobAndXplInAnyCase) {

@@ -27,14 +27,33 @@ std::vector<Box> slotBoxesInOrder() {
     return boxes;
 }
 
-void createOutputs(Session& session, const std::string& prefix) {
-    FrontEnd& ui = session.ui;
+struct PlannedOutput {
+    Box box;
+    std::string name;
+};
+
+// The file of every selected box, in box order. Two boxes whose names
+// coincide (equal captions, or captions that differ only in a "/") would
+// write into one file at two offsets, leaving neither stream: the command
+// stops before any file is made.
+std::vector<PlannedOutput> planOutputs(const FrontEnd& ui, const std::string& prefix) {
+    std::vector<PlannedOutput> planned;
     for (Box box : slotBoxesInOrder()) {
-        if (!ui.ticked(box)) continue;
+        if (!selected(ui, box)) continue;
         std::string name = outputName(ui, prefix, box);
-        bool video = box == videoBox(0) || box == videoBox(1);
-        outputOf(session.table, box).create(name, video ? OutputFile::kLargeBufferSize : OutputFile::kBufferSize);
-        ui.log("Creating " + name);
+        for (const PlannedOutput& earlier : planned)
+            if (earlier.name == name) throw FileError(sharedOutputMessage(name));
+        planned.push_back({box, name});
+    }
+    return planned;
+}
+
+void createOutputs(Session& session, const std::vector<PlannedOutput>& planned) {
+    for (const PlannedOutput& out : planned) {
+        bool video = kindOfBox(out.box) == StreamKindOfBox::Video;
+        outputOf(session.table, out.box)
+            .create(out.name, video ? OutputFile::kLargeBufferSize : OutputFile::kBufferSize);
+        session.ui.log("Creating " + out.name);
     }
 }
 
@@ -59,11 +78,12 @@ void closeEverything(StreamTable& t, bool reportFailure) {
 void writeStreams(Session& session, const std::string& prefix, const std::string& second) {
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
+    std::vector<PlannedOutput> planned = planOutputs(ui, prefix);
     ui.log("Opening file " + session.paths.EVOname);
     ui.slog("Opening", 0);
     t.SourceStream.open(ui.text(Edit::eEVOfile));
     ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
-    createOutputs(session, prefix);
+    createOutputs(session, planned);
     ui.slog("Writing stream(s)", 0);
     demux(session, kWriteMode);
     // The option is read again: unticking it during the first part cancels
@@ -77,6 +97,11 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
 }
 
 }  // namespace
+
+std::string sharedOutputMessage(const std::string& path) {
+    return "Two streams would be written to the same file \"" + path +
+           "\". Nothing was demuxed.";
+}
 
 std::string secondPartPath(const std::string& sourcePath, const std::string& sourceName) {
     const std::string tail = "_1.EVO";

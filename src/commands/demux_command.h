@@ -6,9 +6,13 @@
 
 namespace strandex {
 
-// "Demux": one output file per ticked stream box, the engine in write mode,
+// "Demux": one output file per selected (enabled and ticked) stream box, the engine in write mode,
 // and the second part of a split feature (FEATURE_2.EVO) appended.
 void bDemuxClick(Session& session);
+
+// The error that stops Demux before it makes any file, when two selected
+// boxes would give their streams one file.
+std::string sharedOutputMessage(const std::string& path);
 
 // The second part of a feature whose first part is the source, or an empty
 // text when the source's name does not end in "_1.EVO".

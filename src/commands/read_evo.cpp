@@ -45,6 +45,7 @@ void offerStreams(Session& session) {
         auto id = t.SubpictureIds[static_cast<std::size_t>(n)];
         offerBox(ui, subBox(n), id, SubTypeName(id) + slotSuffix(n));
     }
+    cbVideoClick(ui);  // a box enabled with its tick already set changes no tick
 }
 
 }  // namespace

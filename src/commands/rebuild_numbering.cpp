@@ -9,7 +9,7 @@ template <std::size_t N>
 bool slotUnticked(const std::array<std::int32_t, N>& ids, int slots, const FrontEnd& ui,
                   Box (*boxOf)(int), std::uint8_t v) {
     for (int i = 0; i < slots; ++i)
-        if (ids[static_cast<std::size_t>(i)] == v) return !ui.ticked(boxOf(i));
+        if (ids[static_cast<std::size_t>(i)] == v) return !selected(ui, boxOf(i));
     return false;
 }
 

@@ -32,7 +32,7 @@ IdRange videoRangeOf(std::uint8_t id);         // MPEG-2, H.264 or VC-1
 inline constexpr IdRange kMpegAudioRange{0xC0, 0xDF};
 
 // True when the pack of v is to be left out: v is the stream of a slot whose
-// box is not ticked now. A kept v without a number yet gets the next one.
+// box is not selected (enabled and ticked) now. A kept v without a number yet gets the next one.
 bool DropVideo(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v);
 bool DropAudio(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v, IdRange range);
 bool DropSub(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v);

@@ -4,17 +4,17 @@ namespace strandex {
 
 namespace {
 
-int tickedCount(const FrontEnd& ui, Box (*boxOf)(int), int count) {
-    int ticked = 0;
-    for (int i = 0; i < count; ++i) ticked += ui.ticked(boxOf(i)) ? 1 : 0;
-    return ticked;
+int selectedCount(const FrontEnd& ui, Box (*boxOf)(int), int count) {
+    int n = 0;
+    for (int i = 0; i < count; ++i) n += selected(ui, boxOf(i)) ? 1 : 0;
+    return n;
 }
 
 // A system header right after the pack header: audio_bound in bits 7-2 of
 // byte 23, video_bound in bits 4-0 of byte 24.
 void setBounds(std::uint8_t* pack, const FrontEnd& ui) {
-    pack[24] = static_cast<std::uint8_t>((pack[24] & 0xE0) | tickedCount(ui, videoBox, kVideoSlots));
-    pack[23] = static_cast<std::uint8_t>((pack[23] & 0x03) | (tickedCount(ui, audioBox, kAudioSlots) << 2));
+    pack[24] = static_cast<std::uint8_t>((pack[24] & 0xE0) | selectedCount(ui, videoBox, kVideoSlots));
+    pack[23] = static_cast<std::uint8_t>((pack[23] & 0x03) | (selectedCount(ui, audioBox, kAudioSlots) << 2));
 }
 
 bool isPackStart(const std::uint8_t* pack, std::size_t n) {

@@ -36,6 +36,10 @@ std::string folderPart(const std::string& path) {
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
+bool namesAPlaylist(const std::string& path) {
+    return !folderPart(path).empty() && !fileNamePart(path).empty();
+}
+
 void EVOadj(Session& session, DialogPresets& dialogs) {
     FrontEnd& ui = session.ui;
     SourcePaths& p = session.paths;
@@ -53,16 +57,20 @@ void EVOadj(Session& session, DialogPresets& dialogs) {
         dialogs.xplFileName = p.XPLname;
         ui.setText(Edit::eXPLfile, p.XPLdir + p.XPLname);
     }
-    ui.setEnabled(Button::bReadXPL, !p.XPLname.empty());
+    ui.setEnabled(Button::bReadXPL, namesAPlaylist(ui.text(Edit::eXPLfile)));
 }
 
 void XPLadj(Session& session, DialogPresets& dialogs) {
     FrontEnd& ui = session.ui;
     SourcePaths& p = session.paths;
     std::string path = ui.text(Edit::eXPLfile);
+    ui.setEnabled(Button::bReadXPL, namesAPlaylist(path));
+    // A bare name (the hint, or what a cancelled dialog gives back) chooses
+    // nothing: the playlist chosen before, and its folder, stay.
+    if (folderPart(path).empty() && !path.empty()) return;
     p.XPLname = fileNamePart(path);
     p.XPLdir = folderPart(path);
-    ui.setEnabled(Button::bReadXPL, !p.XPLname.empty());
+    dialogs.xplStartFolder = p.XPLdir;
     if (endsWith(p.XPLdir, "ADV_OBJ/")) {
         p.EVOdir = dropTail(p.XPLdir, 8) + "HVDVD_TS/";
         dialogs.evoStartFolder = p.EVOdir;

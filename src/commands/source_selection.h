@@ -14,6 +14,11 @@ inline constexpr const char* kPlaylistName = "VPLST000.XPL";
 std::string fileNamePart(const std::string& path);
 std::string folderPart(const std::string& path);
 
+// The playlist edit names a file only when it holds a folder and a name: a
+// bare "VPLST000.XPL" is the hint of the file to choose, which "Read XPL"
+// would otherwise look for in whatever folder the program was started in.
+bool namesAPlaylist(const std::string& path);
+
 // Start folders and preset names of the two open dialogs, which belong to
 // the window; kept here so the guesses can be made without one.
 struct DialogPresets {

@@ -14,12 +14,14 @@ void Resetcbs(FrontEnd& ui) {
             case StreamKindOfBox::Subpicture: ui.setCaption(box, "No subpicture"); break;
         }
     }
+    cbVideoClick(ui);
 }
 
-// "Demux" is usable exactly while some stream box is ticked.
+// "Demux" is usable exactly while some stream box is selected (enabled and
+// ticked). Run after every change of a tick or of a box's enabled state.
 void cbVideoClick(FrontEnd& ui) {
     bool any = false;
-    for (int i = 0; i < kStreamBoxCount && !any; ++i) any = ui.ticked(boxAt(i));
+    for (int i = 0; i < kStreamBoxCount && !any; ++i) any = selected(ui, boxAt(i));
     ui.setEnabled(Button::bDemux, any);
 }
 

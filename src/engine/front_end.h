@@ -54,4 +54,10 @@ public:
     virtual bool confirm(const std::string& question) = 0;
 };
 
+// A stream box selects its stream only while it is both enabled and ticked:
+// a disabled box stands for "no stream" (its caption says so) and the user
+// cannot untick it, so a tick left on it from an earlier command selects
+// nothing.
+inline bool selected(const FrontEnd& ui, Box b) { return ui.boxEnabled(b) && ui.ticked(b); }
+
 }  // namespace strandex

@@ -18,7 +18,7 @@ void countFrames(EngineRun& run, std::size_t start, std::size_t length) {
     if (s.Mode == 0) return CountFrames(run, start, length, s.VideoSlot);
     // Write mode counts only the video streams being written.
     for (int slot = 0; slot < kVideoSlots; ++slot)
-        if (s.VideoSlot == slot && ui.ticked(videoBox(slot))) CountFrames(run, start, length, slot);
+        if (s.VideoSlot == slot && selected(ui, videoBox(slot))) CountFrames(run, start, length, slot);
 }
 
 void logDetails(EngineRun& run, std::size_t start, std::size_t length) {
@@ -41,7 +41,8 @@ void logDetails(EngineRun& run, std::size_t start, std::size_t length) {
 }
 
 // A slot is written only while its box is ticked, and only when the Demux
-// command created its file for this run.
+// command created its file for this run (which it does for selected boxes
+// alone, and no box is disabled while the command runs).
 bool writable(FrontEnd& ui, Box box, const OutputFile& out) {
     return out.isOpen() && ui.ticked(box);
 }

@@ -58,6 +58,7 @@ void bReadXPLClick(Session& session) {
         cutMemoToTitle(ui, found);
         showTitle(session, playlistTitle);
     }
+    cbVideoClick(ui);  // a track's box may have been ticked before it was enabled
     ui.xplShow(true);
     ui.log("Done.");
     ui.slog("Ready", 0);

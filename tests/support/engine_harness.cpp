@@ -23,6 +23,7 @@ std::vector<std::string> Harness::run(const Bytes& file, std::uint8_t mode) {
 }
 
 std::string Harness::createOutput(Box box) {
+    ui.setBoxEnabled(box, true);  // Demux makes files for enabled boxes only
     std::string path = dir.file(boxName(box) + ".out");
     outputOf(session.table, box).create(path);
     return path;

@@ -20,7 +20,8 @@ struct Harness {
     // Writes the bytes to a file, opens it as the source and runs demux in
     // the mode; returns the log lines of the run.
     std::vector<std::string> run(const Bytes& file, std::uint8_t mode = 0);
-    // Creates the output file of a slot box, as Demux does, in dir.
+    // Creates the output file of a slot box, as Demux does, in dir; the box
+    // is enabled, as a box with a stream is.
     std::string createOutput(Box box);
     // Closes every output and returns the content of the one of a box.
     Bytes output(Box box);

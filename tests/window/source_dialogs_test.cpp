@@ -167,16 +167,19 @@ private slots:
         QCOMPARE(s.filters.size(), 1);
         QVERIFY(s.filters[0].startsWith("XPL ("));
         QCOMPARE(s.listed.value(0), (QStringList{"VPLST000.XPL", "vplst000.xpl"}));
+        // The bare name is a hint, not a file: "Read XPL" waits for a
+        // playlist with a folder, and the folder chosen before stays.
         QCOMPARE(w.edit(Edit::eXPLfile)->text(), QString("VPLST000.XPL"));
         QCOMPARE(w.session().paths.XPLname, std::string("VPLST000.XPL"));
-        QVERIFY(w.session().paths.XPLdir.empty());
-        QVERIFY(w.button(Button::bReadXPL)->isEnabled());
+        QCOMPARE(QString::fromStdString(w.session().paths.XPLdir), path("disc/ADV_OBJ/"));
+        QVERIFY(!w.button(Button::bReadXPL)->isEnabled());
 
         // A playlist chosen in another disc's ADV_OBJ moves the source folder there.
         dialogs.answers << path("other/ADV_OBJ/VPLST000.XPL");
         QDir().mkpath(path("other/HVDVD_TS"));
         QTest::mouseClick(w.button(Button::bbXPL), Qt::LeftButton);
         QCOMPARE(w.edit(Edit::eXPLfile)->text(), path("other/ADV_OBJ/VPLST000.XPL"));
+        QVERIFY(w.button(Button::bReadXPL)->isEnabled());
         QCOMPARE(QString::fromStdString(w.session().paths.EVOdir), path("other/HVDVD_TS/"));
         QCOMPARE(w.edit(Edit::eEVOfile)->text(), path("disc/HVDVD_TS/FEATURE_1.EVO"));
         QTest::mouseClick(w.button(Button::bbEVO), Qt::LeftButton);
@@ -185,6 +188,17 @@ private slots:
         // The source came by a drop, so the dialog held no choice of its own.
         QVERIFY(w.edit(Edit::eEVOfile)->text().isEmpty());
         QVERIFY(!w.button(Button::bCheck)->isEnabled());
+
+        // The next playlist dialog opens where the last playlist was chosen,
+        // also outside any disc layout.
+        QVERIFY(!touch(path("other/ADV_OBJ/VPLST000.XPL")).isEmpty());  // a dialog opens in folders that exist
+        dialogs.answers << touch(path("lists/VPLST000.XPL"));
+        QTest::mouseClick(w.button(Button::bbXPL), Qt::LeftButton);
+        QTest::mouseClick(w.button(Button::bbXPL), Qt::LeftButton);
+        QCOMPARE(dialogs.shown.size(), 5);
+        QCOMPARE(dialogs.shown[3].folder, path("other/ADV_OBJ"));
+        QCOMPARE(dialogs.shown[4].folder, path("lists"));
+        QCOMPARE(w.edit(Edit::eXPLfile)->text(), path("lists/VPLST000.XPL"));
     }
 };
 
