@@ -9,8 +9,10 @@
 // only the system header's bound bytes (23, 24), the stream id (17) and the
 // stream-naming byte may change; a pack that is not a pack start is never
 // kept; a short pack of up to 17 bytes is left as it is; every number given
-// stays within the kind of the id it replaces.
+// stays within the kind of the id it replaces, and no two ids of one id
+// space are given the same number.
 #include <algorithm>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,15 +30,16 @@ constexpr std::size_t kSceneBytes = 39;
 
 std::int32_t idFrom(std::uint8_t b) { return b == 0xFF ? -1 : b; }
 
-bool sameKind(int id, int number) {
+// DD+ substreams (0xC0-0xCF) and MPEG audio stream ids (0xC0-0xDF) meet
+// in their values but are numbered in spaces of their own.
+bool sameKind(int id, int number, IdSpace space) {
     auto within = [](int v, int lo, int hi) { return v >= lo && v <= hi; };
     const int ranges[][2] = {{0x55, 0x56}, {0xE0, 0xE1}, {0xE2, 0xE3}, {0x80, 0x87}, {0x88, 0x8F},
                              {0xA0, 0xA7}, {0xB0, 0xB7}, {0x20, 0x3F}, {0x60, 0x7F}};
     for (const auto& r : ranges)
         if (within(id, r[0], r[1])) return within(number, r[0], r[1]);
-    // DD+ substreams and MPEG audio stream ids share 0xC0-0xCF, and so
-    // their numbers.
-    if (within(id, 0xC0, 0xDF)) return within(number, 0xC0, 0xDF);
+    if (space == IdSpace::substream && within(id, 0xC0, 0xCF)) return within(number, 0xC0, 0xCF);
+    if (space == IdSpace::streamId && within(id, 0xC0, 0xDF)) return within(number, 0xC0, 0xDF);
     return number == id;
 }
 
@@ -79,11 +82,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  " to " + std::to_string(pack[k]));
         }
     }
-    for (int v = 0; v < 256; ++v) {
-        std::uint8_t number = numbering.NewIds[static_cast<std::size_t>(v)];
-        if (number == RebuildNumbering::kNone) continue;
-        require(sameKind(v, number), "id " + std::to_string(v) + " is given the number " + std::to_string(number) +
-                                         " of another kind");
+    for (std::size_t s = 0; s < kIdSpaces; ++s) {
+        const SpaceNumbers& space = numbering.spaces[s];
+        std::bitset<256> given;
+        for (int v = 0; v < 256; ++v) {
+            std::uint8_t number = space.NewIds[static_cast<std::size_t>(v)];
+            if (number == SpaceNumbers::kNone) continue;
+            require(sameKind(v, number, static_cast<IdSpace>(s)),
+                    "id " + std::to_string(v) + " is given the number " + std::to_string(number) + " of another kind");
+            require(!given[number], "two ids of one space are given the number " + std::to_string(number));
+            given.set(number);
+        }
     }
     return 0;
 }

@@ -83,10 +83,20 @@ TEST(CliXpl, WithoutSourceTheMemoHoldsEveryTag) {
     scanner.scan(playlist.data(), playlist.size());
     CliResult r = runCli(dir, {"xpl", kPlaylist, "--memo", "--tree"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out, "Open VPLST000.XPL\nFilesize: 4216 bytes\nDone.\n" + memo);
+    EXPECT_EQ(r.out, "Open VPLST000.XPL\nFilesize: 4216 bytes\nDone.\nVideo\nAudio\nSubpicture\nChapter\n" + memo);
     EXPECT_EQ(memo.substr(0, memo.find('\n', memo.find('\n') + 1)),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
               "<!-- Strandex test disc: a trailer, a feature split over two EVO files, a making-of -->");
+}
+
+// Without the source's title the tree keeps what it starts with, the four
+// items the window's tree starts with.
+TEST(CliXpl, ATreeWithoutTheSourcesTitleHoldsTheFourStartingItems) {
+    TempDir dir;
+    CliResult r = runCli(dir, {"xpl", kPlaylist, "--source", "/disc/HVDVD_TS/FEATURE_3.EVO", "--tree"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Open VPLST000.XPL\nFilesize: 4216 bytes\nDone.\nVideo\nAudio\nSubpicture\nChapter\n");
 }
 
 TEST(CliXpl, ErrorsGoToStderrWithExitOne) {

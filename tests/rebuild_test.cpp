@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 #include <regex>
 #include <unistd.h>
 
@@ -322,6 +323,30 @@ TEST_F(RebuildCommand, ANumberOutsideTheKindsRangeIsNotGivenButStillCounted) {
     readEvo();
     EXPECT_EQ(rebuild(), doneLog());
     EXPECT_EQ(output(), expected);
+}
+
+TEST_F(RebuildCommand, AStreamWhoseOwnIdIsTakenGetsTheLowestFreeIdOfItsKind) {
+    // Dolby Digital 0x85 comes first and becomes 0x80; DD+ 0xC1 to 0xC7
+    // keep their ids. Dolby Digital 0x80 comes ninth: 0x80 | 8 would read
+    // as DTS and its own id is 0x85's now, so it takes 0x81.
+    Bytes file = pack({ac3Kind(0x85, 0)});
+    Bytes expected = pack({ac3Kind(0x80, 0)});
+    for (std::uint8_t k = 1; k < 8; ++k) {
+        file += pack({ac3Kind(static_cast<std::uint8_t>(0xC0 + k), k)});
+        expected += pack({ac3Kind(static_cast<std::uint8_t>(0xC0 + k), k)});
+    }
+    file += pack({ac3Kind(0x80, 8)}) + pack({ac3Kind(0x85, 9)}) + pack({ac3Kind(0x80, 10)});
+    expected += pack({ac3Kind(0x81, 8)}) + pack({ac3Kind(0x80, 9)}) + pack({ac3Kind(0x81, 10)});
+    write("FEATURE_1.EVO", file);
+    readEvo();
+    EXPECT_EQ(rebuild(), doneLog());
+    EXPECT_EQ(output(), expected);
+    // The substream ids as the rebuilt file holds them, pack by pack.
+    Bytes rebuilt = output();
+    Bytes ids;
+    for (std::size_t at = 0; at + 2048 <= rebuilt.size(); at += 2048)
+        ids.push_back(rebuilt[at + 23 + rebuilt[at + 22]]);
+    EXPECT_EQ(ids, (Bytes{0x80, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0x81, 0x80, 0x81}));
 }
 
 TEST_F(RebuildCommand, KeptPacksThatNoTestNumbersKeepTheirBytes) {
@@ -822,4 +847,217 @@ TEST(RebuildPack, AVideoPacketWithoutExtensionKeepsItsTimeStamps) {
     PackStep step;
     EXPECT_EQ(step.run(pack({subpicture(0x21, 1)})).second[28], 0x20);
     EXPECT_EQ(step.run(video), std::make_pair(true, video));
+}
+
+// Kept streams of every kind, in random sets and orders: each ends with an
+// id that no other kept stream of its id space has, within its kind's
+// range. Where the plain rule (the counted candidate when it lies in the
+// kind's range, else the stream's own id; one table of numbers by old id
+// for all spaces) already gives every stream such an id, the numbers and
+// counts are the plain rule's.
+namespace {
+
+enum class Space { substream, extension, streamId };
+
+struct Kind {
+    int low, high;  // the ids of the kind
+    Space space;
+    int counter;  // 0 video, 1 audio, 2 subpicture
+};
+
+constexpr Kind kKinds[] = {
+    {0x80, 0x87, Space::substream, 1},  // Dolby Digital
+    {0x88, 0x8F, Space::substream, 1},  // DTS-HD
+    {0xA0, 0xA7, Space::substream, 1},  // LPCM
+    {0xB0, 0xB7, Space::substream, 1},  // MLP
+    {0xC0, 0xCF, Space::substream, 1},  // DD+
+    {0xC0, 0xDF, Space::streamId, 1},   // MPEG audio
+    {0x20, 0x3F, Space::substream, 2},  // subpicture
+    {0x60, 0x7F, Space::substream, 2},  // extended subpicture
+    {0x55, 0x56, Space::extension, 0},  // VC-1
+    {0xE0, 0xE1, Space::streamId, 0},   // MPEG-2
+    {0xE2, 0xE3, Space::streamId, 0},   // H.264
+};
+
+struct Stream {
+    const Kind* kind;
+    std::uint8_t id;
+};
+
+using Counters = std::array<std::uint8_t, 3>;
+
+struct Numbered {
+    std::vector<int> ids;  // by stream, in the order met
+    Counters counters;
+};
+
+int plainCandidate(const Stream& s, std::uint8_t count) {
+    int v = s.id;
+    if (s.kind->counter == 0) return Between(v, 0x55, 0x56) ? 0x55 + count : (v & 0xFE) | count;
+    if (s.kind->counter == 1) return (v & 0xF0) == 0xC0 ? (v & 0xF0) | count : (v & 0xF8) | count;
+    return (v & 0xE0) | count;
+}
+
+Numbered plainRule(const std::vector<Stream>& met, Counters counters) {
+    std::array<int, 256> newIds;
+    newIds.fill(-1);
+    Numbered n;
+    for (const Stream& s : met) {
+        if (newIds[s.id] < 0) {
+            std::uint8_t& count = counters[static_cast<std::size_t>(s.kind->counter)];
+            int candidate = plainCandidate(s, count);
+            newIds[s.id] = Between(candidate, s.kind->low, s.kind->high) ? candidate : s.id;
+            ++count;
+        }
+        n.ids.push_back(newIds[s.id]);
+    }
+    n.counters = counters;
+    return n;
+}
+
+// Every stream's id lies in its kind's range, and no two streams of a space
+// share one.
+bool apart(const std::vector<Stream>& met, const std::vector<int>& ids) {
+    std::map<std::pair<Space, int>, int> owners;
+    for (std::size_t k = 0; k < met.size(); ++k) {
+        if (!Between(ids[k], met[k].kind->low, met[k].kind->high)) return false;
+        if (!owners.emplace(std::make_pair(met[k].kind->space, ids[k]), k).second) return false;
+    }
+    return true;
+}
+
+// A pack of the stream, and where its id lies in it. Only that byte
+// matters to the step, so every audio substream is given a DD+ header.
+std::pair<Bytes, std::size_t> packOf(const Stream& s) {
+    const std::uint8_t tag = s.id;
+    if (s.kind->space == Space::extension) return {pack({vc1(s.id, tag)}), 35};
+    if (s.kind->space == Space::streamId)
+        return {pack({s.kind->counter == 0 ? mpeg2(s.id, tag) : mpegAudio(s.id, tag)}), 17};
+    return {pack({s.kind->counter == 2 ? subpicture(s.id, tag) : ac3Kind(s.id, tag)}), 28};
+}
+
+// Each id of every kind joins the set with one chance in `1 / share`.
+std::vector<Stream> randomStreams(std::mt19937& random, double share) {
+    std::vector<Stream> streams;
+    std::bernoulli_distribution joins(share);
+    for (const Kind& kind : kKinds)
+        for (int id = kind.low; id <= kind.high; ++id)
+            if (joins(random)) streams.push_back({&kind, static_cast<std::uint8_t>(id)});
+    std::shuffle(streams.begin(), streams.end(), random);
+    return streams;
+}
+
+}  // namespace
+
+TEST(RebuildPack, RandomStreamSetsEndWithIdsOfTheirOwnAndKeepThePlainRuleWhereItHolds) {
+    std::mt19937 random(2024);
+    int plainHeld = 0;
+    int plainFailed = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        const double shares[] = {0.03, 0.1, 0.3, 0.6, 1.0};
+        std::vector<Stream> met = randomStreams(random, shares[trial % 5]);
+        PackStep step;
+        Counters start{0, 0, 0};
+        if (trial % 4 == 3)  // the counts of an earlier part of the feature
+            for (auto& c : start) c = static_cast<std::uint8_t>(random() % 40);
+        step.numbering.NextVideoId = start[0];
+        step.numbering.NextAudioId = start[1];
+        step.numbering.NextSubId = start[2];
+
+        // Each stream's first pack in the order met, some of them met again
+        // later: a stream keeps the id it was given.
+        std::vector<int> ids(met.size(), -1);
+        std::vector<std::size_t> order;
+        for (std::size_t k = 0; k < met.size(); ++k) {
+            order.push_back(k);
+            if (random() % 3 == 0) order.push_back(random() % (k + 1));
+        }
+        for (std::size_t k : order) {
+            auto [bytes, at] = packOf(met[k]);
+            auto [kept, rebuilt] = step.run(bytes);
+            ASSERT_TRUE(kept);
+            if (ids[k] < 0) ids[k] = rebuilt[at];
+            ASSERT_EQ(rebuilt[at], ids[k]) << "trial " << trial << ", stream " << int(met[k].id);
+        }
+
+        SCOPED_TRACE("trial " + std::to_string(trial) + ", " + std::to_string(met.size()) + " streams");
+        EXPECT_TRUE(apart(met, ids));
+        Numbered plain = plainRule(met, start);
+        Counters counters{step.numbering.NextVideoId, step.numbering.NextAudioId, step.numbering.NextSubId};
+        EXPECT_EQ(counters, plain.counters);
+        if (apart(met, plain.ids)) {
+            ++plainHeld;
+            EXPECT_EQ(ids, plain.ids);
+        } else {
+            ++plainFailed;
+        }
+    }
+    // Both cases came up often enough to mean something.
+    EXPECT_GT(plainHeld, 100);
+    EXPECT_GT(plainFailed, 100);
+}
+
+// DD+ substream 0xC3 and MPEG audio stream 0xC3 are two streams in two id
+// spaces. The one met second takes the first one's number, uncounted, when
+// that number suits it; otherwise a number of its own, still uncounted.
+TEST(RebuildPack, ADdPlusSubstreamAndAnMpegAudioStreamOfOneValueShareANumberWhereItSuits) {
+    auto idOf = [](PackStep& step, const Bytes& packet, std::size_t at) {
+        auto [kept, bytes] = step.run(pack({packet}));
+        EXPECT_TRUE(kept);
+        return bytes[at];
+    };
+    PackStep shared;
+    shared.numbering.NextAudioId = 1;
+    EXPECT_EQ(idOf(shared, ac3Kind(0xC3, 1), 28), 0xC1);
+    EXPECT_EQ(idOf(shared, mpegAudio(0xC3, 2), 17), 0xC1);
+    EXPECT_EQ(shared.numbering.NextAudioId, 2);
+
+    // MPEG audio 0xC3 becomes 0xD1, which no DD+ substream can be: DD+
+    // 0xC3 keeps its own id, and the next DD+ stream is counted as before.
+    PackStep apart;
+    apart.numbering.NextAudioId = 17;
+    EXPECT_EQ(idOf(apart, mpegAudio(0xC3, 1), 17), 0xD1);
+    EXPECT_EQ(idOf(apart, ac3Kind(0xC3, 2), 28), 0xC3);
+    EXPECT_EQ(apart.numbering.NextAudioId, 18);
+    EXPECT_EQ(idOf(apart, ac3Kind(0xC4, 3), 28), 0xC4);
+    EXPECT_EQ(apart.numbering.NextAudioId, 19);
+
+    // Its own id taken as well: the lowest free DD+ id.
+    PackStep lowest;
+    EXPECT_EQ(idOf(lowest, ac3Kind(0xC7, 1), 28), 0xC0);
+    lowest.numbering.NextAudioId = 19;
+    EXPECT_EQ(idOf(lowest, mpegAudio(0xC0, 2), 17), 0xD3);
+    EXPECT_EQ(idOf(lowest, ac3Kind(0xC0, 3), 28), 0xC1);
+    EXPECT_EQ(lowest.numbering.NextAudioId, 20);
+}
+
+// A kind has as many ids as it has streams, so packs alone never take them
+// all; the ids are marked taken here to see that the step then stops with
+// the message rather than give an id twice.
+TEST(RebuildPack, AKindWithEveryIdTakenStopsTheRun) {
+    struct Case {
+        Bytes packet;
+        IdSpace space;
+        IdRange range;
+        std::string text;
+    };
+    const std::vector<Case> cases{
+        {ac3Kind(0x83, 1), IdSpace::substream, {0x80, 0x87},
+         "Rebuild cannot give substream 0x83 an id of its own: every id of its kind is taken."},
+        {vc1(0x56, 1), IdSpace::extension, {0x55, 0x56},
+         "Rebuild cannot give stream id extension 0x56 an id of its own: every id of its kind is taken."},
+        {mpeg2(0xE1, 1), IdSpace::streamId, {0xE0, 0xE1},
+         "Rebuild cannot give stream 0xE1 an id of its own: every id of its kind is taken."},
+    };
+    for (const auto& c : cases) {
+        PackStep step;
+        for (int id = c.range.low; id <= c.range.high; ++id)
+            step.numbering.in(c.space).taken.set(static_cast<std::size_t>(id));
+        try {
+            step.run(pack({c.packet}));
+            ADD_FAILURE() << c.text;
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()), c.text);
+        }
+    }
 }

@@ -17,6 +17,7 @@
 #include "playlist/read_xpl_command.h"
 #include "playlist/xpl_attributes.h"
 #include "playlist/xpl_scanner.h"
+#include "playlist/xpl_title.h"
 #include "support/engine_checks.h"
 #include "support/pack_builder.h"
 
@@ -308,19 +309,63 @@ TEST(XplReader, TitleFoundByTheFirstLineNamingTheSource) {
     std::string tenthFirst =
         "<TitleSet>\n" + title("Tenth", "FEATURE_10.MAP", 2) + title("First", "FEATURE_1.MAP", 1) + "</TitleSet>\n";
     XplReader r;
-    // FEATURE_1 is found in FEATURE_10.MAP, which comes first.
+    // FEATURE_1 names FEATURE_1.MAP, not FEATURE_10.MAP, which comes first.
     r.read(tenthFirst);
     EXPECT_EQ(r.ui.xplMemo,
-              (Lines{"  <Title displayName=\"Tenth\" titleDuration=\"1\">", "    <Clip src=\"FEATURE_10.MAP\"/>",
-                     "    <Audio streamNumber=\"2\" description=\"x\"/>", "  </Title>"}));
+              (Lines{"  <Title displayName=\"First\" titleDuration=\"1\">", "    <Clip src=\"FEATURE_1.MAP\"/>",
+                     "    <Audio streamNumber=\"1\" description=\"x\"/>", "  </Title>"}));
+    EXPECT_EQ(r.tree().at(1), "  Name: First");
+    EXPECT_TRUE(r.ui.boxEnabled(audioBox(0)));
+    EXPECT_FALSE(r.ui.boxEnabled(audioBox(1)));
+    r.read(tenthFirst, "FEATURE_10.EVO");
     EXPECT_EQ(r.tree().at(1), "  Name: Tenth");
-    EXPECT_TRUE(r.ui.boxEnabled(audioBox(1)));
-    EXPECT_FALSE(r.ui.boxEnabled(audioBox(0)));
     r.read("<TitleSet>\n" + title("First", "FEATURE_1.MAP", 1) + title("Tenth", "FEATURE_10.MAP", 2) + "</TitleSet>\n");
     EXPECT_EQ(r.tree().at(1), "  Name: First");
     // The source's name is searched case-sensitively.
     r.read(tenthFirst, "feature_1.EVO");
     EXPECT_EQ(r.ui.xplMemo.size(), 10u);
+}
+
+TEST(XplReader, TheSourceIsNamedOnlyAsAWholeFileName) {
+    // The base name names a file where a "/", a double quote or the line's
+    // start comes before it and a "." after it; every match in a line is
+    // tried.
+    XplFrontEnd ui;
+    auto found = [&](const Lines& memo) {
+        ui.xplMemo = memo;
+        return findSourceLine(ui, "FEATURE_1");
+    };
+    EXPECT_EQ(found({"<a>", "  <Clip src=\"file:///dvddisc/HVDVD_TS/FEATURE_1.MAP\"/>"}), 1);
+    EXPECT_EQ(found({"<a>", "  <Clip src=\"FEATURE_1.MAP\"/>"}), 1);
+    EXPECT_EQ(found({"<a>", "FEATURE_1.MAP"}), 1);
+    EXPECT_EQ(found({"<a>", "  <Clip src=\"HVDVD_TS/FEATURE_10.MAP\" next=\"HVDVD_TS/FEATURE_1.MAP\"/>"}), 1);
+    const Lines others{"<Clip src=\"HVDVD_TS/FEATURE_10.MAP\"/>", "<Clip src=\"HVDVD_TS/XFEATURE_1.MAP\"/>",
+                       "<Clip src=\"HVDVD_TS/FEATURE_1\"/>",      "<Clip src=\"HVDVD_TS\\FEATURE_1.MAP\"/>",
+                       "<Title displayName=\"FEATURE_1\">",       "<Clip src=\"FEATURE_1_MAP\"/>",
+                       "FEATURE_1"};
+    for (const std::string& line : others)
+        EXPECT_EQ(found({"<a>", line}), -1) << line;
+    EXPECT_EQ(findSourceLine(ui, ""), -1);
+}
+
+// The fixture's first title plays FEATURE_10.MAP, its second FEATURE_1.MAP.
+TEST(XplReader, TheTenthPartOfAFeatureBeforeTheFirst) {
+    Bytes bytes = readFile(std::string(STRANDEX_FIXTURES) + "/xpl/TENTH_FIRST.XPL");
+    std::string playlist(bytes.begin(), bytes.end());
+    XplReader r;
+    Lines log = r.read(playlist, "FEATURE_1.EVO");
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+              (Lines{"VC-1.stream.0 found!", "DD+.6ch.stream.00.en found!", "Done."}));
+    EXPECT_EQ(r.tree(), (Lines{"Info", "  Title: Ten Parts", "  Name: Part one", "  Duration: 00:20:00:00", "Video",
+                               "  VC-1.stream.0", "Audio", "  DD+.6ch.stream.00.en", "Subtitle", "Chapter",
+                               "  00:00:00:00: One"}));
+    EXPECT_EQ(r.ui.xplMemo.front(),
+              "    <Title id=\"Part1\" titleNumber=\"2\" displayName=\"Part one\" titleDuration=\"00:20:00:00\">");
+
+    log = r.read(playlist, "FEATURE_10.EVO");
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+              (Lines{"VC-1.stream.0 found!", "DD.2ch.stream.01.de found!", "Done."}));
+    EXPECT_EQ(r.tree().at(2), "  Name: Part ten");
 }
 
 TEST(XplReader, NoTitleKeepsTheWholeMemoAndTheTree) {
@@ -420,7 +465,7 @@ TEST(XplReader, IndexThatIsNotAnIntegerEndsTheCommand) {
         EXPECT_FALSE(r.ui.enabled(Button::bReadXPL));
         EXPECT_FALSE(r.ui.boxEnabled(audioBox(0)));
         EXPECT_EQ(r.ui.xplMemo.back(), "    " + item);
-        EXPECT_TRUE(r.ui.tree.empty());
+        EXPECT_EQ(r.tree(), (Lines{"Video", "Audio", "Subpicture", "Chapter"}));  // as it started
         // The next command can run.
         r.session.paths.EVObase.clear();
         r.ui.setText(Edit::eXPLfile, r.dir.write("VPLST000.XPL", bytesOf("<a/>")));

@@ -162,8 +162,7 @@ void TfMain::buildXplPage(QWidget* page) {
     tvXPL->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tvXPL->setToolTip("Infos from your XPL file");
     tvXPL->setMinimumWidth(50);
-    for (const char* top : {"Video", "Audio", "Subpicture", "Chapter"})
-        new QTreeWidgetItem(tvXPL, QStringList{top});
+    for (const char* top : kTreeStartItems) new QTreeWidgetItem(tvXPL, QStringList{top});
     mXPL = named(new QPlainTextEdit, "mXPL", "Playlist");
     mXPL->setFont(QFont("Courier New", 8));
     mXPL->setLineWrapMode(QPlainTextEdit::NoWrap);

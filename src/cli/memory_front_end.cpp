@@ -27,6 +27,7 @@ MemoryFrontEnd::MemoryFrontEnd() {
         BoxState& box = boxes_[static_cast<std::size_t>(kStreamBoxCount + i)];
         box = BoxState{true, true, options[static_cast<std::size_t>(i)], ""};
     }
+    for (const char* top : kTreeStartItems) tree.push_back({-1, top});
 }
 
 void MemoryFrontEnd::setEnabled(Button b, bool on) { buttons_[at(b)] = on; }

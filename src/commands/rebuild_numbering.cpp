@@ -1,5 +1,10 @@
 #include "commands/rebuild_numbering.h"
 
+#include <cstdio>
+#include <string>
+
+#include "engine/file_io.h"
+
 namespace strandex {
 
 namespace {
@@ -13,12 +18,51 @@ bool slotUnticked(const std::array<std::int32_t, N>& ids, int slots, const Front
     return false;
 }
 
-// Gives v its number once; the count goes on whether or not the number
-// fits the kind's range (when it does not, v keeps its own).
-void number(RebuildNumbering& n, std::uint8_t& counter, std::uint8_t v, int candidate, IdRange range) {
-    if (n.NewIds[v] != RebuildNumbering::kNone) return;
-    n.NewIds[v] = Between(candidate, range.low, range.high) ? static_cast<std::uint8_t>(candidate) : v;
-    ++counter;
+constexpr std::array<const char*, kIdSpaces> kSpaceNames{"substream", "stream id extension", "stream"};
+
+std::string noFreeIdText(IdSpace space, std::uint8_t v) {
+    char id[8];
+    std::snprintf(id, sizeof id, "0x%02X", v);
+    return std::string("Rebuild cannot give ") + kSpaceNames[static_cast<std::size_t>(space)] + " " + id +
+           " an id of its own: every id of its kind is taken.";
+}
+
+// The number v has been given in another space, or -1. Only DD+ substreams
+// and MPEG audio streams (0xC0 to 0xCF) meet there.
+int numberElsewhere(const RebuildNumbering& n, IdSpace space, std::uint8_t v) {
+    for (std::size_t k = 0; k < kIdSpaces; ++k)
+        if (k != static_cast<std::size_t>(space) && n.spaces[k].NewIds[v] != SpaceNumbers::kNone)
+            return n.spaces[k].NewIds[v];
+    return -1;
+}
+
+bool freeIn(const SpaceNumbers& s, int id, IdRange range) { return Between(id, range.low, range.high) && !s.taken[id]; }
+
+// The counted candidate, else v's own id, else the lowest free id of the
+// range; -1 when the range is full.
+int freeId(const SpaceNumbers& s, int candidate, std::uint8_t v, IdRange range) {
+    if (freeIn(s, candidate, range)) return candidate;
+    if (!s.taken[v]) return v;
+    for (int id = range.low; id <= range.high; ++id)
+        if (!s.taken[id]) return id;
+    return -1;
+}
+
+// Gives v its number once. A stream whose value another space has numbered
+// (DD+ substream 0xC3 and MPEG audio stream 0xC3) takes that number when it
+// suits it, and either way is not counted: the numbers of the streams met
+// later stay as they were. Otherwise the count goes on whether or not the
+// candidate was given.
+void number(RebuildNumbering& n, IdSpace space, std::uint8_t& counter, std::uint8_t v, int candidate,
+            IdRange range) {
+    SpaceNumbers& s = n.in(space);
+    if (s.NewIds[v] != SpaceNumbers::kNone) return;
+    int elsewhere = numberElsewhere(n, space, v);
+    int id = elsewhere >= 0 && freeIn(s, elsewhere, range) ? elsewhere : freeId(s, candidate, v, range);
+    if (id < 0) throw FileError(noFreeIdText(space, v));
+    s.NewIds[v] = static_cast<std::uint8_t>(id);
+    s.taken.set(static_cast<std::size_t>(id));
+    if (elsewhere < 0) ++counter;
 }
 
 }  // namespace
@@ -43,21 +87,23 @@ IdRange videoRangeOf(std::uint8_t id) {
 
 bool DropVideo(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v) {
     if (slotUnticked(t.VideoIds, kVideoSlots, ui, videoBox, v)) return true;
-    int candidate = Between(v, 0x55, 0x56) ? 0x55 + n.NextVideoId : (v & 0xFE) | n.NextVideoId;
-    number(n, n.NextVideoId, v, candidate, videoRangeOf(v));
+    bool vc1 = Between(v, 0x55, 0x56);
+    int candidate = vc1 ? 0x55 + n.NextVideoId : (v & 0xFE) | n.NextVideoId;
+    number(n, vc1 ? IdSpace::extension : IdSpace::streamId, n.NextVideoId, v, candidate, videoRangeOf(v));
     return false;
 }
 
-bool DropAudio(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v, IdRange range) {
+bool DropAudio(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v, IdSpace space) {
     if (slotUnticked(t.AudioIds, kAudioSlots, ui, audioBox, v)) return true;
     int candidate = (v & 0xF0) == 0xC0 ? (v & 0xF0) | n.NextAudioId : (v & 0xF8) | n.NextAudioId;
-    number(n, n.NextAudioId, v, candidate, range);
+    IdRange range = space == IdSpace::substream ? audioRangeOf(v) : kMpegAudioRange;
+    number(n, space, n.NextAudioId, v, candidate, range);
     return false;
 }
 
 bool DropSub(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v) {
     if (slotUnticked(t.SubpictureIds, kSubBoxSlots, ui, subBox, v)) return true;
-    number(n, n.NextSubId, v, (v & 0xE0) | n.NextSubId, subRangeOf(v));
+    number(n, IdSpace::substream, n.NextSubId, v, (v & 0xE0) | n.NextSubId, subRangeOf(v));
     return false;
 }
 

@@ -43,18 +43,18 @@ bool namesStream(std::uint8_t s, int k) {
 bool dropped(std::uint8_t s, int k, const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n) {
     if (s == 0xBD && k >= 0) {
         auto v = static_cast<std::uint8_t>(k);
-        if (isAudioSubstream(k)) return DropAudio(t, ui, n, v, audioRangeOf(v));
+        if (isAudioSubstream(k)) return DropAudio(t, ui, n, v, IdSpace::substream);
         if (isSubSubstream(k)) return DropSub(t, ui, n, v);
     }
     if (s == 0xFD && Between(k, 0x55, 0x56)) return DropVideo(t, ui, n, static_cast<std::uint8_t>(k));
     if (Between(s, 0xE0, 0xE3)) return DropVideo(t, ui, n, s);
-    if (Between(s, 0xC0, 0xDF)) return DropAudio(t, ui, n, s, kMpegAudioRange);
+    if (Between(s, 0xC0, 0xDF)) return DropAudio(t, ui, n, s, IdSpace::streamId);
     return false;
 }
 
 // A value no test numbered keeps its own id.
-void renumber(std::uint8_t& byte, const RebuildNumbering& n) {
-    if (n.NewIds[byte] != RebuildNumbering::kNone) byte = n.NewIds[byte];
+void renumber(std::uint8_t& byte, const SpaceNumbers& space) {
+    if (space.NewIds[byte] != SpaceNumbers::kNone) byte = space.NewIds[byte];
 }
 
 }  // namespace
@@ -71,8 +71,8 @@ bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const 
     std::size_t at = n > 22 ? (s == 0xBD ? 23u : 22u) + pack[22] : n;
     int k = at < n ? pack[at] : -1;
     if (dropped(s, k, t, ui, numbering)) return false;
-    if (namesStream(s, k)) renumber(pack[at], numbering);
-    if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering);
+    if (namesStream(s, k)) renumber(pack[at], numbering.in(s == 0xBD ? IdSpace::substream : IdSpace::extension));
+    if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering.in(IdSpace::streamId));
     return true;
 }
 

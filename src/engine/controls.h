@@ -1,6 +1,7 @@
 // Names of the window's controls that the logic reads or sets. The window
 // and the console front end both keep a control for each.
 #pragma once
+#include <array>
 #include <string>
 
 namespace strandex {
@@ -39,5 +40,9 @@ std::string editName(Edit e);
 
 // Pages of the page control, by index.
 enum class Page { tsStatus = 0, tsVideo, tsAudio, tsSubpicture, tsXPL, tsOption };
+
+// The top-level items of the playlist tree tvXPL before any playlist is
+// read; Read XPL replaces them with its own.
+inline constexpr std::array<const char*, 4> kTreeStartItems{"Video", "Audio", "Subpicture", "Chapter"};
 
 }  // namespace strandex

@@ -7,8 +7,9 @@
 
 namespace strandex {
 
-// The index of the first memo line holding the base name (case-sensitive),
-// or -1; an empty base name is found nowhere.
+// The index of the first memo line naming the base name (case-sensitive)
+// as a file: after a "/", a double quote or the line's start, and before a
+// "."; -1 when none does. An empty base name is found nowhere.
 int findSourceLine(const FrontEnd& ui, const std::string& base);
 
 // Cuts the memo to the title around line `found`: the lines above the
