@@ -48,6 +48,7 @@ public:
     void processEvents() override { touched("processEvents"); }
     void repaint() override { touched("repaint"); }
     bool confirm(const std::string&) override { touched("confirm"); }
+    void warn(const std::string&) override { touched("warn"); }
 
 private:
     [[noreturn]] static void touched(const char* what) { fail(std::string("an analyser called ") + what); }

@@ -99,6 +99,7 @@ EngineOutcome runEngine(const std::string& source, std::size_t fileSize, std::ui
     o.videoDetails = t.VideoDetailsLogged;
     o.audioDetails = t.AudioDetailsLogged;
     o.stopFlag = t.StopFlag;
+    o.scrambled = t.Scrambled;
     if (mode == kWriteMode)
         for (int i : slotBoxIndexes()) {
             OutputFile& out = outputOf(t, i);
@@ -117,6 +118,7 @@ void requireSame(const EngineOutcome& a, const EngineOutcome& b, const std::stri
     require(a.subIds == b.subIds, what + ": subpicture ids differ:" + idsText(a.subIds) + " /" + idsText(b.subIds));
     require(a.videoDetails == b.videoDetails && a.audioDetails == b.audioDetails, what + ": details flags differ");
     require(a.stopFlag == b.stopFlag, what + ": StopFlag differs");
+    require(a.scrambled == b.scrambled, what + ": the scrambling bits were seen by one run only");
     require(a.position == b.position, what + ": the runs end at different positions");
     require(a.error == b.error, what + ": errors differ: '" + a.error + "' / '" + b.error + "'");
     require(a.outputs.size() == b.outputs.size(), what + ": output counts differ");

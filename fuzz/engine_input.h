@@ -30,6 +30,7 @@ struct EngineOutcome {
     std::array<bool, 2> videoDetails{};
     std::array<bool, 16> audioDetails{};
     std::uint8_t stopFlag = 0;
+    bool scrambled = false;
     std::int64_t position = 0;
     std::string error;          // a FileError's text, when the run raised one
     std::vector<Bytes> outputs;  // write mode: one per slot box, in box order

@@ -1,9 +1,11 @@
 // strandex-cli as scripts use it: stdout holds exactly the log lines (and
 // the box listing when asked), errors go to stderr with exit 1, usage
-// errors exit 2.
+// errors exit 2, an encrypted source is named there after the log with
+// exit 3.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 
@@ -14,9 +16,11 @@ using namespace strandex::test;
 
 namespace {
 
-// VC-1 in video slot 0 with 24 frames, Dolby Digital in audio slot 1.
-Bytes sampleStream() {
+// VC-1 in video slot 0 with 24 frames, Dolby Digital in audio slot 1; the
+// video packet may carry scrambling bits.
+Bytes sampleStream(std::uint8_t videoScrambling = 0) {
     Pes video;
+    video.scrambling = videoScrambling;
     video.streamId = 0xFD;
     video.pts = 90000;
     video.dts = 90000;
@@ -128,4 +132,35 @@ TEST(Cli, UsageErrorsExitTwoWithNothingOnStdout) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("strandex-cli read"), std::string::npos);
     EXPECT_EQ(help.err, "");
+}
+
+TEST(Cli, AnEncryptedSourceIsNamedOnStderrAfterTheLogAndExitsThree) {
+    TempDir dir;
+    const std::string notice = "sample.EVO is encrypted: its streams cannot be used until it is decrypted.\n";
+    std::string source = dir.write("sample.EVO", sampleStream(1));
+    CliResult r = runCli(dir, {"read", source});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.out, kSampleLog);
+    EXPECT_EQ(r.err, notice);
+    // Read EVO and Demux (or Rebuild) both find it: told once.
+    std::string out = dir.file("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    for (const char* command : {"demux", "rebuild"}) {
+        CliResult both = runCli(dir, {command, source, "-o", out});
+        EXPECT_EQ(both.exitCode, 3) << command;
+        EXPECT_EQ(both.err, notice) << command;
+    }
+    // An error keeps its exit code; the notice of the scan still follows.
+    std::string missing = dir.file("nowhere");
+    CliResult failed = runCli(dir, {"demux", source, "-o", missing});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.err, "Cannot create file \"" + missing + "/sample.VC-1.stream.0.mpv\". No such file or directory\n" +
+                              notice);
+    // The same source clear: nothing on stderr.
+    dir.write("sample.EVO", sampleStream());
+    for (const char* command : {"read", "demux", "rebuild"}) {
+        CliResult ok = runCli(dir, {command, source, "-o", out});
+        EXPECT_EQ(ok.exitCode, 0) << command;
+        EXPECT_EQ(ok.err, "") << command;
+    }
 }

@@ -1,6 +1,6 @@
 // Whole PES headers read in one go against the byte step: packets whose
-// flags, header lengths, extensions and packet lengths are drawn at random,
-// well-formed or not, in both modes.
+// flags (the scrambling bits too), header lengths, extensions and packet
+// lengths are drawn at random, well-formed or not, in both modes.
 #include <gtest/gtest.h>
 
 #include "engine/demux.h"
@@ -15,6 +15,9 @@ namespace {
 constexpr std::uint8_t kIds[] = {0xE0, 0xE1, 0xE2, 0xE3, 0xFD, 0xFD, 0xBD, 0xBD, 0xC0, 0xBE, 0xBF};
 constexpr std::uint8_t kFlags2[] = {0x80, 0xC0, 0x81, 0xC1, 0x01, 0x00, 0x40, 0x41, 0x85, 0xC3};
 constexpr std::uint8_t kSubstreams[] = {0x20, 0x61, 0x80, 0x88, 0xA1, 0xB2, 0xC3, 0x05};
+// The first flags byte: clear, each scrambling value, and bytes without the
+// '10' marker.
+constexpr std::uint8_t kFlags1[] = {0x91, 0xA0, 0xBD, 0x71, 0x31, 0xFF, 0x00};
 
 // Header data as the flags announce it, then cut or stuffed to a length
 // that may be too short, exact or longer.
@@ -43,8 +46,9 @@ Bytes randomPacket(Dice& dice) {
     int length = 3 + static_cast<int>(header.size() + payload.size());
     if (dice.chance(15)) length = static_cast<int>(dice.below(3 + static_cast<std::uint32_t>(header.size()) + 8));
     std::uint8_t headerLength = dice.chance(90) ? static_cast<std::uint8_t>(header.size()) : dice.byte();
+    std::uint8_t flags1 = dice.chance(96) ? 0x81 : kFlags1[dice.below(std::size(kFlags1))];
     Bytes packet{0x00, 0x00, 0x01, id, static_cast<std::uint8_t>(length >> 8),
-                 static_cast<std::uint8_t>(length), 0x81, flags2, headerLength};
+                 static_cast<std::uint8_t>(length), flags1, flags2, headerLength};
     return packet + header + payload;
 }
 

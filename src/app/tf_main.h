@@ -74,10 +74,11 @@ public:
     QFileDialog* playlistDialog() const { return odXPL; }
     bool commandRunning() const { return commandRunning_; }
 
-    // Hooks for tests: the answer to a question, the error box, and the
-    // path a dialog returns. Unset, the real dialogs show.
+    // Hooks for tests: the answer to a question, the error box, the notice
+    // box, and the path a dialog returns. Unset, the real dialogs show.
     std::function<bool(const QString&)> confirmHook;
     std::function<void(const QString&)> errorHook;
+    std::function<void(const QString&)> noticeHook;
     std::function<QString(QFileDialog&)> fileDialogHook;
 
 protected:
@@ -103,6 +104,7 @@ private:
     // for what the command does not catch.
     void runCommand(const std::function<void()>& command);
     void showError(const QString& message);
+    void showNotice(const QString& message);
     bool ask(const QString& question);
     QString runDialog(QFileDialog& dialog);
 

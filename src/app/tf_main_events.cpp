@@ -44,6 +44,11 @@ void TfMain::showError(const QString& message) {
     QMessageBox::critical(this, "HD DVD Strandex", message);
 }
 
+void TfMain::showNotice(const QString& message) {
+    if (noticeHook) return noticeHook(message);
+    QMessageBox::warning(this, "HD DVD Strandex", message);
+}
+
 bool TfMain::ask(const QString& question) {
     if (confirmHook) return confirmHook(question);
     return QMessageBox::question(this, "Confirm", question, QMessageBox::Yes | QMessageBox::No,

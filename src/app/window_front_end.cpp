@@ -131,5 +131,6 @@ void WindowFrontEnd::slog(const std::string& t, std::uint8_t panel) {
 void WindowFrontEnd::processEvents() { QCoreApplication::processEvents(); }
 void WindowFrontEnd::repaint() { w_.repaint(); }
 bool WindowFrontEnd::confirm(const std::string& question) { return w_.ask(q(question)); }
+void WindowFrontEnd::warn(const std::string& text) { w_.showNotice(q(text)); }
 
 }  // namespace strandex

@@ -37,6 +37,7 @@ public:
     void processEvents() override;
     void repaint() override;
     bool confirm(const std::string& question) override;
+    void warn(const std::string& text) override;
 
 private:
     TfMain& w_;

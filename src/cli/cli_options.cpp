@@ -27,6 +27,7 @@ const char* const kUsage =
     "  --times          how long each step took, on standard error\n"
     "  -h, --help       this text\n"
     "Stdout holds exactly the log lines; errors go to stderr (exit 1, usage errors 2).\n"
+    "A source found encrypted is named on stderr after the log (exit 3 when no error).\n"
     "Ctrl-C stops the run after its current block; a second Ctrl-C ends at once.\n";
 
 namespace {

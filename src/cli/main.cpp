@@ -1,4 +1,5 @@
 // strandex-cli: the console front end. Stdout holds exactly the log lines.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -21,6 +22,17 @@ volatile std::sig_atomic_t interrupts = 0;
 extern "C" void onInterrupt(int) {
     interrupts = interrupts + 1;
     if (interrupts >= 2) ::_exit(130);
+}
+
+// The notices after the log, each text once: Read EVO and Demux of one
+// console command may both find the same source encrypted.
+void printNotices(const std::vector<std::string>& notices) {
+    std::vector<std::string> shown;
+    for (const auto& text : notices) {
+        if (std::find(shown.begin(), shown.end(), text) != shown.end()) continue;
+        shown.push_back(text);
+        std::cerr << text << '\n';
+    }
 }
 
 void catchInterrupts() {
@@ -80,6 +92,9 @@ int main(int argc, char** argv) {
     }
     status.finish();
     std::cout.flush();
+    printNotices(ui.notices);
     std::cerr << stepTimes.str();
+    // An encrypted source is told by its own code, unless an error came too.
+    if (result == 0 && !ui.notices.empty()) result = 3;
     return result;
 }

@@ -95,4 +95,6 @@ bool MemoryFrontEnd::confirm(const std::string& question) {
     return onConfirm ? onConfirm(question) : true;
 }
 
+void MemoryFrontEnd::warn(const std::string& text) { notices.push_back(text); }
+
 }  // namespace strandex

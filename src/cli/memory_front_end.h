@@ -52,6 +52,7 @@ public:
     void processEvents() override;
     void repaint() override {}
     bool confirm(const std::string& question) override;
+    void warn(const std::string& text) override;
 
     // What the front end shows, for the console and the tests.
     std::vector<std::string> logLines;
@@ -62,6 +63,7 @@ public:
     bool xplVisible = true;
     std::vector<TreeItem> tree;
     std::vector<std::string> questions;
+    std::vector<std::string> notices;  // given by warn, in order
 
     // Hooks: a new log line, a panel change, the event pump, the answer to
     // a question (Yes unless set).

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands/command_guard.h"
+#include "commands/encrypted_notice.h"
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
@@ -75,7 +76,8 @@ void closeEverything(StreamTable& t, bool reportFailure) {
     if (failed && reportFailure) throw FileError(kStreamWriteError);
 }
 
-void writeStreams(Session& session, const std::string& prefix, const std::string& second) {
+void writeStreams(Session& session, const std::string& prefix, const std::string& second,
+                  EncryptedPart& encrypted) {
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
     std::vector<PlannedOutput> planned = planOutputs(ui, prefix);
@@ -86,6 +88,7 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
     createOutputs(session, planned);
     ui.slog("Writing stream(s)", 0);
     demux(session, kWriteMode);
+    encrypted.note(t, session.paths.EVOname);
     // The option is read again: unticking it during the first part cancels
     // the continuation.
     if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
@@ -93,6 +96,7 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
         t.SourceStream.open(second);
         ui.log("Continue on " + fileNamePart(second));
         demux(session, kWriteMode);
+        encrypted.note(t, fileNamePart(second));
     }
 }
 
@@ -130,10 +134,12 @@ void bDemuxClick(Session& session) {
     ui.setEnabled(Button::bDemux, false);
     ui.showPage(Page::tsStatus);
     t.FrameCount = {0, 0};
+    t.Scrambled = false;
     std::string second;
     std::string prefix = demuxPrefix(session, second);
+    EncryptedPart encrypted;
     try {
-        writeStreams(session, prefix, second);
+        writeStreams(session, prefix, second, encrypted);
     } catch (...) {
         closeEverything(t, false);
         throw;
@@ -149,6 +155,7 @@ void bDemuxClick(Session& session) {
         if (n > 0) ui.log(frameCountLine(n, days, slot));
     }
     ui.setEnabled(Button::bDemux, true);
+    encrypted.tell(ui);
 }
 
 }  // namespace strandex

@@ -1,6 +1,7 @@
 #include "commands/read_evo.h"
 
 #include "commands/command_guard.h"
+#include "commands/encrypted_notice.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
 #include "engine/time_text.h"
@@ -64,6 +65,7 @@ void bCheckClick(Session& session) {
     Resetcbs(ui);
     ui.showPage(Page::tsStatus);
     t.FrameCount = {0, 0};
+    t.Scrambled = false;
     scanSource(session);
     offerStreams(session);
     ui.log("Done.");
@@ -76,6 +78,7 @@ void bCheckClick(Session& session) {
         if (n > 0) ui.log(frameCountLine(n, days, slot));
     }
     ui.setEnabled(Button::bCheck, true);
+    if (t.Scrambled) ui.warn(encryptedNotice(session.paths.EVOname));
 }
 
 }  // namespace strandex

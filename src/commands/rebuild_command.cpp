@@ -4,6 +4,7 @@
 
 #include "commands/command_guard.h"
 #include "commands/demux_command.h"
+#include "commands/encrypted_notice.h"
 #include "commands/rebuild_packs.h"
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
@@ -32,7 +33,7 @@ void closeQuietly(OutputFile& out) {
 }
 
 void rebuildFiles(Session& session, const std::string& prefix, const std::string& second,
-                  RebuildNumbering& numbering) {
+                  RebuildNumbering& numbering, EncryptedPart& encrypted) {
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
     ui.log("Opening file " + session.paths.EVOname);
@@ -45,11 +46,13 @@ void rebuildFiles(Session& session, const std::string& prefix, const std::string
     ui.log("Creating " + name);
     ui.slog("Writing EVO...", 0);
     Rebuild(session, numbering, out);
+    encrypted.note(t, session.paths.EVOname);
     if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
         t.SourceStream.close();
         t.SourceStream.open(second);
         ui.log("Continue on " + fileNamePart(second));
         Rebuild(session, numbering, out);
+        encrypted.note(t, fileNamePart(second));
     }
 }
 
@@ -88,6 +91,7 @@ void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
             std::size_t n = std::min(kPackSize, got - at);
             std::int64_t end = blockStart + static_cast<std::int64_t>(at + n);
             if (end % kProgressEvery == 0) showProgress(session, end, startTime);
+            if (packScrambled(buffer + at, n)) t.Scrambled = true;
             if (!rebuildPack(buffer + at, n, t, ui, numbering)) {
                 writeRun();
                 continue;
@@ -105,11 +109,13 @@ void bRebuildClick(Session& session) {
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
     ui.showPage(Page::tsStatus);
+    t.Scrambled = false;
     std::string second;
     std::string prefix = demuxPrefix(session, second);
     RebuildNumbering numbering;
+    EncryptedPart encrypted;
     try {
-        rebuildFiles(session, prefix, second, numbering);
+        rebuildFiles(session, prefix, second, numbering, encrypted);
     } catch (...) {
         t.SourceStream.close();
         closeQuietly(t.VideoOut[0]);
@@ -120,6 +126,7 @@ void bRebuildClick(Session& session) {
     ui.log("Done.");
     ui.slog("Ready", 0);
     ui.slog("", 1);
+    encrypted.tell(ui);
 }
 
 }  // namespace strandex

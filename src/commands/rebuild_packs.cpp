@@ -1,5 +1,7 @@
 #include "commands/rebuild_packs.h"
 
+#include "engine/scrambling.h"
+
 namespace strandex {
 
 namespace {
@@ -74,6 +76,12 @@ bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const 
     if (namesStream(s, k)) renumber(pack[at], numbering.in(s == 0xBD ? IdSpace::substream : IdSpace::extension));
     if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering.in(IdSpace::streamId));
     return true;
+}
+
+// The first packet's first flags byte: after the 14-byte pack header, its
+// start code (3), stream id (1) and PES_packet_length (2).
+bool packScrambled(const std::uint8_t* pack, std::size_t n) {
+    return n > 20 && isPackStart(pack, n) && hasPesFlags(pack[17]) && isScrambledFlags(pack[20]);
 }
 
 }  // namespace strandex

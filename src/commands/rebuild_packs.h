@@ -15,4 +15,9 @@ inline constexpr std::size_t kPackSize = 2048;
 bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const FrontEnd& ui,
                  RebuildNumbering& numbering);
 
+// Whether the pack's first packet has its scrambling bits set. As for the
+// stream tests, only the first packet is looked at: on a disc every pack of
+// a stream begins with a packet of it, so an encrypted stream shows there.
+bool packScrambled(const std::uint8_t* pack, std::size_t n);
+
 }  // namespace strandex

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/engine_run.h"
+#include "engine/scrambling.h"
 #include "engine/text_format.h"
 
 namespace strandex {
@@ -98,6 +99,7 @@ void fixedHeaderByte(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
     --s.Remaining;
     --s.FixedLeft;
+    if (s.FixedLeft == 2 && isScrambledFlags(b)) run.table.Scrambled = true;
     if (s.FixedLeft == 1) s.Flags2 = b;
     if (s.FixedLeft != 0) return;
     s.HeaderLeft = b;

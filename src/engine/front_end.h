@@ -52,6 +52,10 @@ public:
     virtual void processEvents() = 0;
     virtual void repaint() = 0;
     virtual bool confirm(const std::string& question) = 0;
+    // A notice the user must not miss, given once a command's log is
+    // complete: the window shows it in a message box, the console on
+    // standard error.
+    virtual void warn(const std::string& text) = 0;
 };
 
 // A stream box selects its stream only while it is both enabled and ticked:

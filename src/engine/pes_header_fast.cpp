@@ -4,6 +4,7 @@
 // header (cut by the block end, too short for its fields, holding a start
 // code) is left to the byte step.
 #include "engine/engine_run.h"
+#include "engine/scrambling.h"
 
 namespace strandex {
 
@@ -104,6 +105,7 @@ std::size_t readPesHeaderFast(EngineRun& run, std::size_t i, std::size_t blockLe
         s = before;  // nothing was logged or registered: refusal comes first
         return 0;
     }
+    if (isScrambledFlags(b[i + 2])) run.table.Scrambled = true;
     s.Window = windowAfter(s.Window, b + i, end - i);
     s.LengthBytes = 0;
     s.Flags2 = flags2;

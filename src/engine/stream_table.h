@@ -33,6 +33,10 @@ struct StreamTable {
 
     std::uint8_t StopFlag = 0;
     std::uint8_t BusyFlag = 0;
+    // A packet whose scrambling-control bits are set was met: the source is
+    // encrypted. Cleared by each command at its start, not per run, so the
+    // second part of a feature counts too.
+    bool Scrambled = false;
 
     // Allocated once for the life of the program.
     std::unique_ptr<std::uint8_t[]> ReadBuffer{new std::uint8_t[kBlockSize]()};

@@ -30,6 +30,7 @@ Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
     o.audioIds = t.AudioIds;
     o.subIds = t.SubpictureIds;
     o.stopFlag = t.StopFlag;
+    o.scrambled = t.Scrambled;
     if (mode == kWriteMode)
         for (Box box : slotBoxes()) o.outputs.push_back(h.output(box));
     return o;
@@ -42,6 +43,7 @@ void expectSameOutcome(const Outcome& plain, const Outcome& fast) {
     EXPECT_EQ(plain.audioIds, fast.audioIds);
     EXPECT_EQ(plain.subIds, fast.subIds);
     EXPECT_EQ(plain.stopFlag, fast.stopFlag);
+    EXPECT_EQ(plain.scrambled, fast.scrambled) << "the scrambling bits were seen by one walk only";
     ASSERT_EQ(plain.outputs.size(), fast.outputs.size());
     std::vector<Box> boxes = slotBoxes();
     for (std::size_t k = 0; k < plain.outputs.size(); ++k)

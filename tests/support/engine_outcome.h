@@ -21,6 +21,7 @@ struct Outcome {
     std::array<std::int32_t, 16> audioIds{};
     std::array<std::int32_t, 32> subIds{};
     std::uint8_t stopFlag = 0;
+    bool scrambled = false;
     std::vector<Bytes> outputs;  // write mode: one per slot box
 };
 

@@ -52,8 +52,10 @@ Bytes pesPacket(const Pes& pes) {
     std::uint8_t headerLength = pes.headerLength.value_or(static_cast<std::uint8_t>(header.size()));
     std::size_t length = 3 + header.size() + pes.payload.size();
     std::uint16_t packetLength = pes.packetLength.value_or(static_cast<std::uint16_t>(length));
+    // '10', the scrambling bits, priority 0, alignment 0, copyright 0, original 1
+    auto flags1 = static_cast<std::uint8_t>(0x81 | ((pes.scrambling & 3) << 4));
     Bytes out{0x00, 0x00, 0x01, pes.streamId, static_cast<std::uint8_t>(packetLength >> 8),
-              static_cast<std::uint8_t>(packetLength), 0x81, flags2, headerLength};
+              static_cast<std::uint8_t>(packetLength), flags1, flags2, headerLength};
     return out + header + pes.payload;
 }
 

@@ -29,6 +29,7 @@ struct Pes {
     std::optional<std::uint8_t> streamIdExtension;
     bool pstd = false;  // a P-STD buffer field in the extension
     int stuffing = 0;   // 0xFF bytes at the end of the header
+    std::uint8_t scrambling = 0;  // PES_scrambling_control: 0 clear, 1 to 3 encrypted
     Bytes payload;
     std::optional<std::uint16_t> packetLength;  // overrides the computed one
     std::optional<std::uint8_t> headerLength;   // overrides PES_header_data_length

@@ -82,6 +82,10 @@ Plan randomPacket(Dice& dice, std::size_t most, Fill fill) {
     randomTimestamps(dice, pes);
     pes.pstd = dice.chance(10);
     pes.stuffing = dice.chance(20) ? static_cast<int>(dice.below(5)) : 0;
+    // About one packet in forty with a PTS is scrambled. Decided by the PTS
+    // rather than by the die, which leaves every other byte of a seed's
+    // stream as it is.
+    if (pes.pts && *pes.pts % 40 == 7) pes.scrambling = static_cast<std::uint8_t>(1 + (*pes.pts >> 8) % 3);
     std::size_t n = dataLength(dice, most);
     std::uint32_t roll = dice.below(100);
     if (roll < 22) {  // MPEG-2 and H.264 video

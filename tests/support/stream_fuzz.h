@@ -30,9 +30,10 @@ private:
 Bytes startCodeRichBytes(Dice& dice, std::size_t n);
 
 // A program stream of at least targetSize bytes (a little more, or cut to
-// the exact size). Damaged streams also carry wrong and zero packet
-// lengths, short header lengths, cut packets, bit flips, garbage, runs of
-// 00 00 01 and start codes laid across the 262144-byte block boundaries.
+// the exact size); a few of its packets have their scrambling bits set.
+// Damaged streams also carry wrong and zero packet lengths, short header
+// lengths, cut packets, bit flips, garbage, runs of 00 00 01 and start
+// codes laid across the 262144-byte block boundaries.
 Bytes randomProgramStream(Dice& dice, std::size_t targetSize, bool damaged);
 
 // A well-formed stream in which every payload byte of a stream is that

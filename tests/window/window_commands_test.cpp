@@ -1,6 +1,6 @@
 // The window driven as a user drives it: files dropped on it, "Read EVO"
-// clicked, Cancel and closing the window during a scan, and the error box
-// for a source that is not there.
+// clicked, Cancel and closing the window during a scan, the error box for
+// a source that is not there, and the notice box for an encrypted one.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDropEvent>
@@ -29,8 +29,9 @@ namespace {
 
 // A VC-1 packet (stream id extension 0x55) with PTS and DTS 90000 whose
 // payload holds `frames` frame start codes.
-Bytes vc1Packet(int frames) {
+Bytes vc1Packet(int frames, std::uint8_t scrambling = 0) {
     Pes pes;
+    pes.scrambling = scrambling;
     pes.streamId = 0xFD;
     pes.pts = 90000;
     pes.dts = 90000;
@@ -40,9 +41,10 @@ Bytes vc1Packet(int frames) {
 }
 
 // VC-1 in video slot 0, DD+ in audio slot 3, a subpicture in slot 0, then
-// padding packs past the first 256 KiB block.
-Bytes featureContent() {
-    Bytes bytes = pack({systemHeader(1, 1), vc1Packet(24)}) +
+// padding packs past the first 256 KiB block. The video packet may carry
+// scrambling bits.
+Bytes featureContent(std::uint8_t videoScrambling = 0) {
+    Bytes bytes = pack({systemHeader(1, 1), vc1Packet(24, videoScrambling)}) +
                   pack({privateStream1(ac3Payload(0xC3, {0x0B, 0x77, 0x00, 0x00}), 90000)}) +
                   pack({privateStream1(subpicturePayload(0x20, {0x00, 0x20, 0x00, 0x10}), 90000)});
     while (bytes.size() < 300000) bytes += pack({});
@@ -340,6 +342,38 @@ private slots:
         QCOMPARE(text,
                  "Cannot open file \"" + path("nowhere/FEATURE_1.EVO") + "\". No such file or directory");
         QVERIFY(w.button(Button::bbEVO)->isEnabled());
+    }
+
+    // The box comes once the log is complete; a clear source shows none.
+    void encryptedSourceIsToldInANoticeBoxAfterTheLog() {
+        TfMain w;
+        TempStore store(dir_, "encrypted.ini");
+        QVERIFY(showWithStore(w, store.get()));
+        QStringList notices;
+        w.noticeHook = [&](const QString& message) { notices << message; };
+        w.dropFile(feature_);
+        QTest::mouseClick(w.button(Button::bCheck), Qt::LeftButton);
+        QCOMPARE(notices, QStringList{});
+
+        w.noticeHook = nullptr;
+        w.dropFile(writeFile(path("encrypted/HVDVD_TS/FEATURE_1.EVO"), featureContent(3)));
+        const qsizetype before = memoLines(w).size();
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QStringList logShown;
+        answerModal([&](QMessageBox* box) {
+            text = box->text();
+            icon = box->icon();
+            logShown = linesSince(w, before);
+            box->accept();
+        });
+        QTest::mouseClick(w.button(Button::bCheck), Qt::LeftButton);
+        QCOMPARE(text, QString("FEATURE_1.EVO is encrypted: its streams cannot be used until it is decrypted."));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(logShown, kFeatureLines);
+        QCOMPARE(linesSince(w, before), kFeatureLines);
+        QVERIFY(w.button(Button::bCheck)->isEnabled());
+        QVERIFY(!w.commandRunning());
     }
 
     void closingDuringAScanStopsItThenCloses() {
