@@ -62,7 +62,7 @@ void bCheckClick(Session& session) {
     ui.setEnabled(Button::bCheck, false);
     Resetcbs(ui);
     ui.showPage(Page::tsStatus);
-    t.FrameCount = {0, 0};
+    resetFrameCounts(t);
     scanSource(session);
     offerStreams(session);
     ui.log("Done.");
