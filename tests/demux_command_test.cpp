@@ -160,6 +160,22 @@ TEST_F(Demux, TwoPartFeatureGivesFirstThenSecondPayloadsAndSummedFrames) {
     EXPECT_EQ(session.paths.EVObase, "FEATURE_1");
 }
 
+// The frame code window carries from the first part into the second, as
+// the two parts make one file, but not from the Read EVO before: each
+// command starts its count afresh.
+TEST_F(Demux, FrameCodeCutBetweenThePartsCountsOnceAndNothingCarriesFromReadEvo) {
+    const Bytes first{0x0D, 0x42, 0x00, 0x00, 0x01, 0x0D, 0x42, 0x00, 0x00, 0x01};
+    const Bytes second{0x0D, 0x43};
+    write("FEATURE_1.EVO", pack({vc1Packet(0x55, first)}));
+    write("FEATURE_2.EVO", pack({vc1Packet(0x55, second)}));
+    readEvo("FEATURE_1.EVO");
+    readEvo("FEATURE_1.EVO");  // ends in 00 00 01; the next run begins 0D
+    EXPECT_EQ(session.table.FrameCount, (std::array<std::int32_t, 2>{1, 0}));
+    Lines log = demux();
+    EXPECT_EQ(log.back(), "2 frames (0:00:00 s) count in video stream 0.");
+    EXPECT_EQ(output("FEATURE_1_2.VC-1.stream.0.mpv"), first + second);
+}
+
 TEST_F(Demux, ContinuesOnlyFromAnUpperCaseFirstPartWhoseSecondPartExists) {
     Part one = firstPart();
     // No FEATURE_2.EVO: the first part alone, no "_2".

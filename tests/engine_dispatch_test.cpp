@@ -82,21 +82,50 @@ TEST(CountFrames, CountsTheCodecsFrameStartCodes) {
     EXPECT_EQ(framesCounted(pack({videoPacket(0xE3, h264), vc1Packet(0x55, vc1)})), (Counts{3, 2}));
 }
 
-TEST(CountFrames, StartCodeCutBetweenChunksCountsOnlyWhenThe01IsInTheSecond) {
+TEST(CountFrames, StartCodeCutBetweenChunksCountsOnceWhereverTheCut) {
     auto cutAfter = [](const Bytes& first, const Bytes& second) {
         return framesCounted(pack({videoPacket(0xE0, first), videoPacket(0xE0, second)}))[0];
     };
-    EXPECT_EQ(cutAfter({0x42, 0x00, 0x00, 0x01}, {0x00, 0x42}), 0);
+    EXPECT_EQ(cutAfter({0x42, 0x00, 0x00, 0x01}, {0x00, 0x42}), 1);
     EXPECT_EQ(cutAfter({0x42, 0x00, 0x00}, {0x01, 0x00, 0x42}), 1);
     EXPECT_EQ(cutAfter({0x42, 0x00}, {0x00, 0x01, 0x00, 0x42}), 1);
     // The same cuts at the end of a block: `before` payload bytes lie in the first.
     const Bytes payload{0x42, 0x00, 0x00, 0x01, 0x00, 0x42};
-    const int expected[] = {1, 1, 1, 1, 0, 1};
     for (std::size_t before = 0; before < payload.size(); ++before) {
         SCOPED_TRACE("payload bytes in the first block: " + std::to_string(before));
         Bytes file = fillTo({}, kBlockSize - 9 - before) + videoPacket(0xE0, payload);
-        EXPECT_EQ(framesCounted(file)[0], expected[before]);
+        EXPECT_EQ(framesCounted(file)[0], 1);
     }
+}
+
+TEST(CountFrames, TheTailOfACodeCountsOnlyAfterItsZerosInTheSameStream) {
+    auto counted = [](std::initializer_list<Bytes> packets) { return framesCounted(pack(packets)); };
+    // The stream's first chunk: the zeros that would make a code are not there.
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x01, 0x00, 0x42})}), (Counts{0, 0}));
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x00, 0x01, 0x00, 0x42})}), (Counts{0, 0}));
+    // After a chunk that did not end in 00 00.
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x00, 0x42}), videoPacket(0xE0, {0x01, 0x00})}), (Counts{0, 0}));
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x42}), videoPacket(0xE0, {0x00, 0x01, 0x00})}), (Counts{0, 0}));
+    // The zeros at the end of another stream's chunk, or of audio, are not
+    // the stream's own; its own carry over the other's packets.
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x42, 0x00, 0x00}), videoPacket(0xE1, {0x01, 0x00})}), (Counts{0, 0}));
+    EXPECT_EQ(counted({videoPacket(0xE0, {0x42, 0x00, 0x00}), ddPacket(0x80, {0x00, 0x00}),
+                       videoPacket(0xE1, {0x42, 0x42}), videoPacket(0xE0, {0x01, 0x00})}),
+              (Counts{1, 0}));
+    // H.264 in slot 1 the same way.
+    EXPECT_EQ(counted({videoPacket(0xE3, {0x00, 0x00, 0x01}), videoPacket(0xE3, {0x09, 0x10})}), (Counts{0, 1}));
+}
+
+// Write mode counts the chunks of a ticked slot as its file holds them.
+TEST(CountFrames, WriteModeCountsTheCodesOfTheFileAcrossItsChunks) {
+    Bytes file = pack({videoPacket(0xE0, {0x42, 0x00, 0x00, 0x01}), videoPacket(0xE1, {0x42, 0x00}),
+                       videoPacket(0xE0, {0x00, 0x42, 0x00}), videoPacket(0xE1, {0x00, 0x01, 0x00}),
+                       videoPacket(0xE0, {0x00, 0x01, 0x00})});
+    Harness h;
+    tickWithOutput(h, {videoBox(0), videoBox(1)});
+    h.run(file, 1);
+    EXPECT_EQ(h.session.table.FrameCount, (Counts{2, 1}));
+    EXPECT_EQ(h.output(videoBox(0)), (Bytes{0x42, 0x00, 0x00, 0x01, 0x00, 0x42, 0x00, 0x00, 0x01, 0x00}));
 }
 
 TEST(CountFrames, FastCountEqualsThePlainWindow) {
@@ -105,10 +134,14 @@ TEST(CountFrames, FastCountEqualsThePlainWindow) {
     for (int round = 0; round < 20000; ++round) {
         Bytes data(rng() % 40);
         for (auto& b : data) b = parts[rng() % sizeof parts];
+        std::uint32_t start = kNoFrameWindow;
+        for (int k = rng() % 5; k > 0; --k) start = (start << 8) | parts[rng() % sizeof parts];
         for (VideoCodec codec : {VideoCodec::Mpeg2, VideoCodec::H264, VideoCodec::Vc1}) {
-            ASSERT_EQ(countFrameCodes(data.data(), data.size(), codec),
-                      countFrameCodesPlain(data.data(), data.size(), codec))
+            std::uint32_t fast = start, plain = start;
+            ASSERT_EQ(countFrameCodes(data.data(), data.size(), codec, fast),
+                      countFrameCodesPlain(data.data(), data.size(), codec, plain))
                 << "round " << round << ", codec " << static_cast<int>(codec);
+            ASSERT_EQ(fast, plain);
         }
     }
 }
@@ -245,6 +278,7 @@ TEST(Cancel, StoppedScanEndsAfterItsBlockWithFrameCountsZeroed) {
     EXPECT_EQ(demuxFile(h.session, path, 0), kFourMiB);
     EXPECT_EQ(h.session.table.StopFlag, 1);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{0, 0}));
+    EXPECT_EQ(h.session.table.FrameWindow, (std::array<std::uint32_t, 2>{kNoFrameWindow, kNoFrameWindow}));
     EXPECT_TRUE(h.ui.questions.empty());
     EXPECT_EQ(h.ui.logLines.size(), 8u);  // the found and First PTS lines stay
 }

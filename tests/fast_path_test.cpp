@@ -22,6 +22,20 @@ namespace {
 
 constexpr VideoCodec kCodecs[] = {VideoCodec::Mpeg2, VideoCodec::H264, VideoCodec::Vc1};
 
+std::uint8_t frameCodeByte(VideoCodec codec) {
+    return codec == VideoCodec::H264 ? 0x09 : codec == VideoCodec::Vc1 ? 0x0D : 0x00;
+}
+
+// A window as an earlier chunk of the stream may leave it: the start
+// value, or four bytes that often end in part of a frame code.
+std::uint32_t carriedWindow(Dice& dice, std::uint8_t code) {
+    if (dice.chance(20)) return kNoFrameWindow;
+    const std::uint8_t parts[] = {0x00, 0x00, 0x01, code, dice.byte()};
+    std::uint32_t w = 0;
+    for (int k = 0; k < 4; ++k) w = (w << 8) | parts[dice.below(sizeof parts)];
+    return w;
+}
+
 // Sizes from a few bytes to about 1 MB, most of them small.
 std::size_t streamSize(Dice& dice) {
     switch (dice.below(10)) {
@@ -81,11 +95,17 @@ TEST(FrameCodesFastPath, EqualsTheWindowCountOnRandomChunks) {
         std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[bytes.size() + 1]);
         std::copy(bytes.begin(), bytes.end(), chunk.get());
         for (VideoCodec codec : kCodecs) {
-            std::int32_t plain = countFrameCodesPlain(chunk.get(), bytes.size(), codec);
-            for (VectorWidth width : widths())
-                EXPECT_EQ(countFrameCodesWith(chunk.get(), bytes.size(), codec, width), plain)
-                    << "chunk " << n << " of " << bytes.size() << " bytes, codec " << static_cast<int>(codec)
-                    << ", vector width " << static_cast<int>(width);
+            std::uint32_t start = carriedWindow(dice, frameCodeByte(codec));
+            std::uint32_t plainWindow = start;
+            std::int32_t plain = countFrameCodesPlain(chunk.get(), bytes.size(), codec, plainWindow);
+            for (VectorWidth width : widths()) {
+                std::uint32_t window = start;
+                EXPECT_EQ(countFrameCodesWith(chunk.get(), bytes.size(), codec, width, window), plain)
+                    << "chunk " << n << " of " << bytes.size() << " bytes after window " << std::hex << start
+                    << std::dec << ", codec " << static_cast<int>(codec) << ", vector width "
+                    << static_cast<int>(width);
+                EXPECT_EQ(window, plainWindow);
+            }
             total += plain;
         }
     }
@@ -100,11 +120,63 @@ TEST(FrameCodesFastPath, ShortAndEmptyChunks) {
             std::size_t length = bits % 5;
             std::uint8_t chunk[4];
             for (std::size_t k = 0; k < 4; ++k) chunk[k] = kAlphabet[(bits >> (2 * k + 2)) & 3];
-            for (VectorWidth width : widths())
-                EXPECT_EQ(countFrameCodesWith(chunk, length, codec, width),
-                          countFrameCodesPlain(chunk, length, codec));
+            // After the start value, and after every window whose last three
+            // bytes are drawn from the same alphabet (a code that ends in the
+            // chunk begins at most three bytes before it).
+            for (std::uint32_t before = 0; before <= 64; ++before) {
+                std::uint32_t start = kNoFrameWindow;
+                if (before < 64)
+                    for (std::size_t k = 0; k < 3; ++k) start = (start << 8) | kAlphabet[(before >> (2 * k)) & 3];
+                std::uint32_t plainWindow = start;
+                std::int32_t plain = countFrameCodesPlain(chunk, length, codec, plainWindow);
+                for (VectorWidth width : widths()) {
+                    std::uint32_t window = start;
+                    EXPECT_EQ(countFrameCodesWith(chunk, length, codec, width, window), plain);
+                    EXPECT_EQ(window, plainWindow);
+                }
+            }
         }
-    EXPECT_EQ(countFrameCodes(nullptr, 0, VideoCodec::Mpeg2), 0);
+    std::uint32_t window = 0x00000001;
+    EXPECT_EQ(countFrameCodes(nullptr, 0, VideoCodec::Mpeg2, window), 0);
+    EXPECT_EQ(window, 0x00000001u);
+}
+
+// A stream cut into chunks at random places, counted chunk by chunk with
+// the window carried, gives at every width the count and the window of the
+// whole stream counted by the plain rule in one go.
+TEST(FrameCodesFastPath, CarriedWindowCountsTheStreamWhateverItsCuts) {
+    Dice dice(0x5EED0002);
+    std::int64_t cutCodes = 0;
+    for (int n = 0; n < 3000 && !HasFailure(); ++n) {
+        Bytes stream = startCodeRichBytes(dice, dice.below(2000));
+        std::vector<std::size_t> cuts{0};
+        while (cuts.back() < stream.size())
+            cuts.push_back(std::min(stream.size(), cuts.back() + (dice.chance(50) ? dice.below(5) : dice.below(300))));
+        for (VideoCodec codec : kCodecs) {
+            std::uint32_t wholeWindow = kNoFrameWindow;
+            std::int32_t whole = countFrameCodesPlain(stream.data(), stream.size(), codec, wholeWindow);
+            std::int32_t apart = 0;  // each chunk with a fresh window
+            for (VectorWidth width : widths()) {
+                std::uint32_t window = kNoFrameWindow;
+                std::int32_t count = 0;
+                for (std::size_t c = 1; c < cuts.size(); ++c) {
+                    // An exact-size copy, so a read past the chunk shows under ASan.
+                    std::size_t length = cuts[c] - cuts[c - 1];
+                    std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[length + 1]);
+                    std::copy_n(stream.begin() + static_cast<long>(cuts[c - 1]), length, chunk.get());
+                    count += countFrameCodesWith(chunk.get(), length, codec, width, window);
+                    std::uint32_t fresh = kNoFrameWindow;
+                    if (width == VectorWidth::Plain) apart += countFrameCodesPlain(chunk.get(), length, codec, fresh);
+                }
+                EXPECT_EQ(count, whole) << "stream " << n << " of " << stream.size() << " bytes in "
+                                        << cuts.size() - 1 << " chunks, codec " << static_cast<int>(codec)
+                                        << ", vector width " << static_cast<int>(width);
+                EXPECT_EQ(window, wholeWindow);
+            }
+            cutCodes += whole - apart;
+        }
+    }
+    EXPECT_GT(cutCodes, 1000);  // the cuts do fall inside frame codes
 }
 
 TEST(BlockWalkFastPath, EqualsTheByteStepOnRandomStreams) {

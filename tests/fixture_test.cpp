@@ -58,7 +58,7 @@ struct Reader {
         for (int n = 0; n < kSubBoxSlots; ++n)
             if (ui.ticked(subBox(n))) outputs[subBox(n)] = &t.SubpictureOut[static_cast<std::size_t>(n)];
         for (auto& [box, out] : outputs) out->create(dir.file(boxName(box)));
-        t.FrameCount = {0, 0};
+        resetFrameCounts(t);
         t.SourceStream.open(fixture(name));
         demux(session, kWriteMode);
         t.SourceStream.close();

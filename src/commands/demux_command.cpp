@@ -133,7 +133,7 @@ void bDemuxClick(Session& session) {
     StreamTable& t = session.table;
     ui.setEnabled(Button::bDemux, false);
     ui.showPage(Page::tsStatus);
-    t.FrameCount = {0, 0};
+    resetFrameCounts(t);
     t.Scrambled = false;
     std::string second;
     std::string prefix = demuxPrefix(session, second);

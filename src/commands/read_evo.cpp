@@ -64,7 +64,7 @@ void bCheckClick(Session& session) {
     ui.setEnabled(Button::bCheck, false);
     Resetcbs(ui);
     ui.showPage(Page::tsStatus);
-    t.FrameCount = {0, 0};
+    resetFrameCounts(t);
     t.Scrambled = false;
     scanSource(session);
     offerStreams(session);

@@ -86,7 +86,7 @@ void demux(Session& session, std::uint8_t mode) {
         afterRead(session, run, source.position());
         examineBlock(run, blockLength);
     }
-    if (t.StopFlag) t.FrameCount = {0, 0};
+    if (t.StopFlag) resetFrameCounts(t);
     session.ui.setEnabled(Button::bCancel, false);
 }
 

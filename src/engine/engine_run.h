@@ -67,17 +67,23 @@ bool registerSubpicture(EngineRun& run, int slot, int value);
 // Payload dispatch of one chunk (start index in the buffer, length).
 void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length);
 
-// Counts the codec's frame start codes in a chunk; the window starts as four
-// zero bytes at each chunk.
+// Counts the codec's frame start codes in a chunk into the slot's count.
+// The slot's window carries on from its previous chunk, so the count is
+// that of the slot's chunks taken as one stream.
 void CountFrames(EngineRun& run, std::size_t start, std::size_t length, int slot);
-std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec);
-std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec);
+// The frame codes of a chunk that follows the bytes in `window` (the
+// stream's last four bytes before it, newest lowest, or kNoFrameWindow at
+// its start); leaves in `window` the last four bytes after the chunk.
+std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec,
+                             std::uint32_t& window);
+std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec,
+                                  std::uint32_t& window);
 
 // The vector instructions the counter may use: the widest this processor
 // has, or narrower ones (so each can be tested against the plain count).
 enum class VectorWidth { Plain, Sse2, Avx2, Avx512 };
 VectorWidth widestVectors();
 std::int32_t countFrameCodesWith(const std::uint8_t* data, std::size_t length, VideoCodec codec,
-                                 VectorWidth widest);
+                                 VectorWidth widest, std::uint32_t& window);
 
 }  // namespace strandex

@@ -1,6 +1,11 @@
 // Frame start codes: MPEG-2 picture 00 00 01 00, H.264 access unit delimiter
-// 00 00 01 09, VC-1 frame 00 00 01 0D. The window starts as four zero bytes
-// at each chunk, so a chunk that begins 01 00 (MPEG-2) counts one.
+// 00 00 01 09, VC-1 frame 00 00 01 0D. A stream's chunks are counted as one
+// run of bytes: the window carries the last bytes of the slot's earlier
+// chunks into the next, so a code cut by a packet or block boundary counts
+// once, and the tail of a code (01 00) at a chunk's start counts only when
+// the chunk before ended in its zeros.
+#include <algorithm>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #elif defined(__SSE2__)
@@ -21,21 +26,22 @@ std::uint8_t frameCodeByte(VideoCodec codec) {
 }
 }  // namespace
 
-std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec) {
+std::int32_t countFrameCodesPlain(const std::uint8_t* data, std::size_t length, VideoCodec codec,
+                                  std::uint32_t& window) {
     std::uint32_t wanted = 0x00000100u | frameCodeByte(codec);
-    std::uint32_t w = 0;
     std::int32_t count = 0;
     for (std::size_t k = 0; k < length; ++k) {
-        w = (w << 8) + data[k];
-        if (w == wanted) ++count;
+        window = (window << 8) + data[k];
+        if (window == wanted) ++count;
     }
     return count;
 }
 
 // A frame start code ends in 01 and the codec's byte, and the two bytes
-// before the 01 are zero (or lie before the chunk, where zeros are implied).
+// before the 01 are zero. Only places from 2 on are asked, where both lie
+// in the chunk.
 static inline bool zerosBefore(const std::uint8_t* data, std::size_t p) {
-    return (p < 1 || data[p - 1] == 0) && (p < 2 || data[p - 2] == 0);
+    return data[p - 1] == 0 && data[p - 2] == 0;
 }
 
 #if defined(__x86_64__)
@@ -102,13 +108,17 @@ VectorWidth widestVectors() {
 }
 
 // The same count, found by testing many places at a time for the pair
-// 01 + code; only the rare pair found is checked for its zeros. Each width
-// leaves the places it cannot take whole to the narrower ones.
+// 01 + code; only the rare pair found is checked for its zeros. The codes
+// that end in the chunk's first three bytes begin in the window, and are
+// left to the plain rule. Each width leaves the places it cannot take whole
+// to the narrower ones.
 std::int32_t countFrameCodesWith(const std::uint8_t* data, std::size_t length, VideoCodec codec,
-                                 VectorWidth widest) {
+                                 VectorWidth widest, std::uint32_t& window) {
     std::uint8_t code = frameCodeByte(codec);
-    std::int32_t count = 0;
-    std::size_t p = 0;  // the place of the 01 byte
+    std::uint32_t head = window;
+    std::int32_t count = countFrameCodesPlain(data, std::min<std::size_t>(length, 3), codec, head);
+    window = windowAfter(window, data, length);
+    std::size_t p = 2;  // the place of the 01 byte
 #if defined(__x86_64__)
     if (widest >= VectorWidth::Avx512) count += countAvx512(data, length, code, p);
     if (widest >= VectorWidth::Avx2) count += countAvx2(data, length, code, p);
@@ -132,8 +142,9 @@ std::int32_t countFrameCodesWith(const std::uint8_t* data, std::size_t length, V
     return count;
 }
 
-std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec) {
-    return countFrameCodesWith(data, length, codec, widestVectors());
+std::int32_t countFrameCodes(const std::uint8_t* data, std::size_t length, VideoCodec codec,
+                             std::uint32_t& window) {
+    return countFrameCodesWith(data, length, codec, widestVectors(), window);
 }
 
 }  // namespace strandex

@@ -92,8 +92,9 @@ void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length) {
 }
 
 void CountFrames(EngineRun& run, std::size_t start, std::size_t length, int slot) {
-    run.table.FrameCount[static_cast<std::size_t>(slot)] +=
-        countFrameCodes(run.buffer + start, length, run.state.Codec);
+    auto k = static_cast<std::size_t>(slot);
+    run.table.FrameCount[k] +=
+        countFrameCodes(run.buffer + start, length, run.state.Codec, run.table.FrameWindow[k]);
 }
 
 }  // namespace strandex

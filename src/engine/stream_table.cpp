@@ -21,6 +21,11 @@ void resetForRun(StreamTable& t) {
     t.VideoDetailsLogged.fill(false);
 }
 
+void resetFrameCounts(StreamTable& t) {
+    t.FrameCount.fill(0);
+    t.FrameWindow.fill(kNoFrameWindow);
+}
+
 void StreamTable::closeOutputs() noexcept {
     for (auto& f : VideoOut) f.discard();
     for (auto& f : AudioOut) f.discard();

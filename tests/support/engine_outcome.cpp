@@ -26,6 +26,7 @@ Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
     o.log = h.run(file, mode);
     const StreamTable& t = h.session.table;
     o.frames = t.FrameCount;
+    o.frameWindows = t.FrameWindow;
     o.videoIds = t.VideoIds;
     o.audioIds = t.AudioIds;
     o.subIds = t.SubpictureIds;
@@ -39,6 +40,7 @@ Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
 void expectSameOutcome(const Outcome& plain, const Outcome& fast) {
     EXPECT_EQ(plain.log, fast.log);
     EXPECT_EQ(plain.frames, fast.frames);
+    EXPECT_EQ(plain.frameWindows, fast.frameWindows);
     EXPECT_EQ(plain.videoIds, fast.videoIds);
     EXPECT_EQ(plain.audioIds, fast.audioIds);
     EXPECT_EQ(plain.subIds, fast.subIds);

@@ -17,6 +17,7 @@ std::vector<Box> slotBoxes();
 struct Outcome {
     std::vector<std::string> log;
     std::array<std::int32_t, 2> frames{};
+    std::array<std::uint32_t, 2> frameWindows{};
     std::array<std::int32_t, 16> videoIds{};
     std::array<std::int32_t, 16> audioIds{};
     std::array<std::int32_t, 32> subIds{};
