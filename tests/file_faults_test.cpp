@@ -168,8 +168,8 @@ TEST_F(FileFaults, SourceThatMayNotBeReadIsAnOpenErrorForEveryCommand) {
 
 TEST_F(FileFaults, PermissionBitsRefuseTheSourceAndTheOutputFolder) {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root, which reads and writes whatever the permission bits say; "
-                        "the refusals themselves are tested through the failing file layer";
+        GTEST_SKIP() << "running as root, which reads and writes whatever the permission bits say "
+                        "(the refusals themselves are tested through the failing file layer)";
     write("FEATURE_1.EVO", feature(0x10).whole.file);
     readEvo();
     fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);

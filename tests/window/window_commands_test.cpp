@@ -3,6 +3,7 @@
 // a source that is not there, and the notice box for an encrypted one.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
@@ -94,11 +95,13 @@ bool dropUrls(QWidget* target, const QStringList& paths) {
 
 QStringList linesSince(const TfMain& w, qsizetype before) { return memoLines(w).mid(before); }
 
-// Answers the next message box that opens; gives up after a few seconds.
-void answerModal(const std::function<void(QMessageBox*)>& answer, int triesLeft = 200) {
-    QTimer::singleShot(10, [answer, triesLeft] {
+// Answers the next message box that opens; looks again every 10 ms until
+// the deadline, which only has to outlast a busy machine.
+void answerModal(const std::function<void(QMessageBox*)>& answer,
+                 QDeadlineTimer deadline = QDeadlineTimer(kWindowWaitMs)) {
+    QTimer::singleShot(10, [answer, deadline] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) return answer(box);
-        if (triesLeft > 0) answerModal(answer, triesLeft - 1);
+        if (!deadline.hasExpired()) answerModal(answer, deadline);
     });
 }
 

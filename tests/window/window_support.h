@@ -14,6 +14,12 @@
 
 namespace strandex::test {
 
+// How long a test waits for the window system (a window shown, a new state
+// answered with a resize) before it gives up. Waits end as soon as the
+// condition holds; the limit only has to outlast a busy machine running the
+// sanitizer build.
+constexpr int kWindowWaitMs = 60000;
+
 // Keeps any store the window might open on its own out of the user's home.
 inline void keepSettingsInTemp(const QTemporaryDir& dir) {
     qputenv("XDG_CONFIG_HOME", QDir(dir.path()).filePath("config").toUtf8());
@@ -49,7 +55,7 @@ inline QStringList memoLines(const TfMain& w) {
 inline bool showWithStore(TfMain& w, QSettings* store) {
     w.useSettings(store);
     w.show();
-    return QTest::qWaitForWindowExposed(&w);
+    return QTest::qWaitForWindowExposed(&w, kWindowWaitMs);
 }
 
 }  // namespace strandex::test
