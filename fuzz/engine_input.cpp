@@ -75,6 +75,7 @@ EngineOutcome runEngine(const std::string& source, std::size_t fileSize, std::ui
     StreamTable& t = session.table;
     if (mode == kWriteMode)
         for (int i : slotBoxIndexes()) {
+            ui.setBoxEnabled(boxAt(i), true);  // Demux makes files for enabled boxes
             ui.setTicked(boxAt(i), true);
             outputOf(t, i).create(outDir + "/" + outputFileName(i));
         }

@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static StreamTable& table = *new StreamTable;  // made once: its read buffer is large
     int bit = 0;
     auto tick = [&](Box box) {
+        ui.setBoxEnabled(box, true);  // a box that stands for a stream
         ui.setTicked(box, (data[bit / 8] >> (bit % 8)) & 1);
         ++bit;
     };
