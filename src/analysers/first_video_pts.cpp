@@ -4,12 +4,12 @@
 
 namespace strandex {
 
-void FirstVideoPts::picture(std::uint32_t pts, FrontEnd& ui) {
+void FirstVideoPts::picture() {
     if (picturesToPass_ == 0) return;
-    if (picturesToPass_ == 2) remembered_ = pts;
+    if (picturesToPass_ == 2) remembered_ = chunkPts_;
     if (--picturesToPass_ > 0) return;
-    if (pts < remembered_) remembered_ = pts;
-    ui.log("   First Video PTS = " + hex8(remembered_));
+    if (chunkPts_ < remembered_) remembered_ = chunkPts_;
+    out_.line("   First Video PTS = " + hex8(remembered_));
 }
 
 }  // namespace strandex
