@@ -11,9 +11,14 @@
 
 namespace strandex {
 
+// The VC-1 analyser writes the PTS in 16 hexadecimal digits, the others
+// in 8.
+enum class PtsDigits { Eight, Sixteen };
+
 class FirstVideoPts {
 public:
-    FirstVideoPts(std::uint32_t chunkPts, LineSink& out) : chunkPts_(chunkPts), out_(out) {}
+    FirstVideoPts(std::uint32_t chunkPts, LineSink& out, PtsDigits digits = PtsDigits::Eight)
+        : chunkPts_(chunkPts), out_(out), digits_(digits) {}
 
     void arm() { picturesToPass_ = 2; }
     bool pending() const { return picturesToPass_ > 0; }
@@ -23,6 +28,7 @@ public:
 private:
     std::uint32_t chunkPts_;
     LineSink& out_;
+    PtsDigits digits_;
     int picturesToPass_ = 0;
     std::uint32_t remembered_ = 0;
 };

@@ -4,10 +4,10 @@
 // it, in the order of Vc1Reader::step; the fields are read from the 32-bit
 // window of the last four bytes when their last byte arrives.
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "analysers/analysers.h"
+#include "analysers/first_video_pts.h"
 #include "analysers/real_text.h"
 
 namespace strandex {
@@ -31,12 +31,6 @@ constexpr std::array<std::uint32_t, 3> kFrameRateDenominators{0, 1000, 1001};
 constexpr std::uint32_t kFrameStartCode = 0x0000010D;
 constexpr std::uint32_t kSequenceStartCode = 0x0000010F;
 
-std::string hex16(std::uint64_t value) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
 // A code's table value, or 0 after its warning line for a code outside the
 // table's valid entries.
 template <std::size_t N>
@@ -55,7 +49,7 @@ std::uint32_t frameRateTerm(const std::array<std::uint32_t, N>& table, std::uint
 
 class Vc1Reader {
 public:
-    Vc1Reader(std::uint32_t pts, LineSink& out) : pts_(pts), out_(out) {}
+    Vc1Reader(std::uint32_t pts, LineSink& out) : out_(out), firstPts_(pts, out, PtsDigits::Sixteen) {}
 
     void step(std::uint8_t b) {
         window_ = (window_ << 8) | b;
@@ -87,14 +81,10 @@ private:
         if (sequenceSeen_) pictureCountdown_ = 4;
     }
 
-    // The PTS line waits for the second frame header after the sequence
-    // header and shows the smaller of the PTS seen at the two.
+    // A frame header after the sequence header is a picture for the PTS
+    // line at the fourth byte after its start code.
     void pictureByte() {
-        if (--pictureCountdown_ > 0 || ptsCountdown_ == 0) return;
-        if (ptsCountdown_ == 2) rememberedPts_ = pts_;
-        if (--ptsCountdown_ > 0) return;
-        if (pts_ < rememberedPts_) rememberedPts_ = pts_;
-        line("   First Video PTS = " + hex16(rememberedPts_));
+        if (--pictureCountdown_ == 0) firstPts_.picture();
     }
 
     void sequenceStartCode() {
@@ -105,7 +95,7 @@ private:
         if (sequenceSeen_) return;
         line("   " + std::to_string(framesBefore_) + " frames before first I-frame");
         sequenceSeen_ = true;
-        ptsCountdown_ = 2;
+        firstPts_.arm();
     }
 
     // Bytes 0-5: profile, level, chroma format, coded size, flags.
@@ -177,7 +167,6 @@ private:
              std::to_string(denominator) + ")");
     }
 
-    std::uint32_t pts_;
     LineSink& out_;
     std::uint32_t window_ = 0;
     std::uint32_t framesBefore_ = 0;
@@ -188,8 +177,7 @@ private:
     int displayCountdown_ = 0;
     int aspectCountdown_ = 0;
     int frameRateCountdown_ = 0;
-    int ptsCountdown_ = 0;
-    std::uint32_t rememberedPts_ = 0;
+    FirstVideoPts firstPts_;
 };
 
 }  // namespace
