@@ -17,12 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return t;
     }();
     Ac3Tables tables{table->AC3SampleRates, table->AC3BitRates};
-    AnalyserCall call = [&](const std::uint8_t* chunk, std::size_t n, FrontEnd& ui) {
-        AC3info(chunk, n, slot, tables, ui);
+    AnalyserRun call = [&](const std::uint8_t* chunk, std::size_t n, LineSink& out) {
+        AC3info(chunk, n, slot, tables, out);
     };
     checkAnalyser(call, data + 2, size - 2, data[1] * 7u);
     // A report opens with the slot's line.
-    std::vector<std::string> lines = analyse(call, data + 2, size - 2);
+    std::vector<std::string> lines = analyserLines(call, data + 2, size - 2);
     std::string opening = "   Stream " + std::to_string(slot) + " is Dolby Digital";
     require(lines.empty() || lines[0].compare(0, opening.size(), opening) == 0,
             "a report that does not open with its slot's line:\n" + joined(lines));

@@ -10,7 +10,9 @@ using namespace strandex::fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 5 || size > 1 << 16) return 0;
     std::uint32_t pts = le32(data);
-    AnalyserCall call = [pts](const std::uint8_t* chunk, std::size_t n, FrontEnd& ui) { MPEG2info(chunk, n, pts, ui); };
+    AnalyserRun call = [pts](const std::uint8_t* chunk, std::size_t n, LineSink& out) {
+        MPEG2info(chunk, n, pts, out);
+    };
     checkAnalyser(call, data + 5, size - 5, data[4] * 13u);
     return 0;
 }

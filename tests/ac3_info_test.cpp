@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <random>
 
 #include "analysers/analysers.h"
-#include "cli/memory_front_end.h"
 #include "engine/stream_table.h"
 #include "support/ac3_vc1_headers.h"
+#include "support/analyser_lines.h"
 #include "support/probe_report.h"
 
 using namespace strandex;
@@ -30,14 +29,10 @@ const Ac3Tables& engineTables() {
     return tables;
 }
 
-// The chunk is copied to a heap block of exactly its size, so that the
-// address sanitizer reports any read past its end.
 Lines analyse(const Bytes& chunk, int slot = 0) {
-    std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[chunk.size()]);
-    std::copy(chunk.begin(), chunk.end(), copy.get());
-    MemoryFrontEnd ui;
-    AC3info(copy.get(), chunk.size(), slot, engineTables(), ui);
-    return ui.logLines;
+    return analyserLines(
+        [slot](const std::uint8_t* data, std::size_t n, LineSink& out) { AC3info(data, n, slot, engineTables(), out); },
+        chunk);
 }
 
 Lines ddPlusLines(int frameSize, int blocks, int bitRate, int sampleRate, const std::string& mode,
@@ -123,9 +118,9 @@ TEST(Ac3Info, WindowStartsEmptyForEachChunk) {
     EXPECT_EQ(analyse(Bytes{0x00, 0x00, 0x0B} + Bytes(header.begin() + 1, header.end())),
               ddPlusLines(1536, 6, 384000, 48000, "3/2", 16, 1));
     EXPECT_EQ(analyse({}), Lines{});
-    MemoryFrontEnd ui;
-    AC3info(nullptr, 0, 0, engineTables(), ui);
-    EXPECT_TRUE(ui.logLines.empty());
+    LineList out;
+    AC3info(nullptr, 0, 0, engineTables(), out);
+    EXPECT_TRUE(out.lines.empty());
 }
 
 TEST(Ac3Info, SyncWordInsideAHeaderIsSkippedAndShiftsTheFields) {

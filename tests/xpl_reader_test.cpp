@@ -286,6 +286,24 @@ TEST(XplReader, LabelsOfVideoAudioSubtitleAndChapters) {
     EXPECT_EQ(r.session.table.SubpictureIds, sub);
 }
 
+// Audio and subtitle tags keep a description lookup each: a tag without
+// the attribute takes that of the last tag of its own kind.
+TEST(XplReader, AudioAndSubtitleTagsKeepTheirOwnDescriptions) {
+    XplReader r;
+    std::string attributes = kAudioItems + "<SubpictureAttributeItem index=\"1\" codec=\"2bitRLE\"/>\n";
+    std::string tracks =
+        "<Audio streamNumber=\"1\" mediaAttr=\"1\" description=\"de\"/>\n"
+        "<Subtitle streamNumber=\"1\" mediaAttr=\"1\"/>\n"
+        "<Subtitle streamNumber=\"2\" mediaAttr=\"1\" description=\"fr\"/>\n"
+        "<Audio streamNumber=\"2\" mediaAttr=\"2\"/>\n";
+    Lines log = r.read(playlistWith(attributes, tracks));
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+              (Lines{"DD.2ch.stream.00.de found!", "2bitRLE.stream.00. found!", "2bitRLE.stream.01.fr found!",
+                     "DD+.6ch.stream.01.de found!", "Done."}));
+    EXPECT_EQ(r.ui.hints[subBox(0)], "2bitRLE.stream.00.");
+    EXPECT_EQ(r.ui.hints[audioBox(1)], "DD+.6ch.stream.01.de");
+}
+
 TEST(XplReader, ChannelsOfTheFirstItemAndThePlaylistTitle) {
     XplReader r;
     // The first audio item without channels has no suffix; the closing

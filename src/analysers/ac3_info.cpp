@@ -50,33 +50,33 @@ void readByte4(Ac3Header& h, std::uint8_t b, const Ac3Tables& tables) {
     h.lfe = b & 1u;
 }
 
-void reportEac3(Ac3Header& h, int slot, FrontEnd& ui) {
+void reportEac3(Ac3Header& h, int slot, LineSink& out) {
     if (h.sampleRate == 0)
         h.found = false;  // reserved fscod: the search goes on
     else  // the rate of the frames at 48 kHz; 750 divides by 1, 2, 3 and 6
         h.bitRate = (750 / h.blocks) * (h.frameSizeCode + 1) * 4;
-    ui.log("   Stream " + std::to_string(slot) + " is Dolby Digital Plus");
-    ui.log("   frame size = " + std::to_string((h.frameSizeCode + 1) * 2) +
-           ", number of blocks per frame = " + std::to_string(h.blocks));
-    ui.log("   bitrate = " + std::to_string(h.bitRate) +
-           ", sampling rate = " + std::to_string(h.sampleRate));
-    ui.log("   mode = " + std::string(ChannelModeNames[h.channelMode]) +
-           ", bsid = " + std::to_string(h.bsid) + ", lfe on =" + std::to_string(h.lfe));
+    out.line("   Stream " + std::to_string(slot) + " is Dolby Digital Plus");
+    out.line("   frame size = " + std::to_string((h.frameSizeCode + 1) * 2) +
+             ", number of blocks per frame = " + std::to_string(h.blocks));
+    out.line("   bitrate = " + std::to_string(h.bitRate) +
+             ", sampling rate = " + std::to_string(h.sampleRate));
+    out.line("   mode = " + std::string(ChannelModeNames[h.channelMode]) +
+             ", bsid = " + std::to_string(h.bsid) + ", lfe on =" + std::to_string(h.lfe));
 }
 
-void reportAc3(Ac3Header& h, std::uint8_t byte6, int slot, FrontEnd& ui) {
+void reportAc3(Ac3Header& h, std::uint8_t byte6, int slot, LineSink& out) {
     h.channelMode = byte6 >> 5;  // AC-3 keeps acmod in byte 6
     if (h.sampleRate == 0 || h.bitRate == 0) h.found = false;
-    ui.log("   Stream " + std::to_string(slot) + " is Dolby Digital");
-    ui.log("   bitrate = " + std::to_string(h.bitRate) +
-           ", sampling rate = " + std::to_string(h.sampleRate));
-    ui.log("   mode = " + std::string(ChannelModeNames[h.channelMode]) +
-           ", bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
+    out.line("   Stream " + std::to_string(slot) + " is Dolby Digital");
+    out.line("   bitrate = " + std::to_string(h.bitRate) +
+             ", sampling rate = " + std::to_string(h.sampleRate));
+    out.line("   mode = " + std::string(ChannelModeNames[h.channelMode]) +
+             ", bsid = " + std::to_string(h.bsid) + ", bsmod =" + std::to_string(h.bsmod));
 }
 
 // One header byte; the countdown has already been decreased to its value.
 void readHeaderByte(Ac3Header& h, std::uint8_t b, int slot, const Ac3Tables& tables,
-                    FrontEnd& ui) {
+                    LineSink& out) {
     switch (h.countdown) {
         case 4: h.frameSizeCode = (b & 7u) << 8; break;
         case 3: h.frameSizeCode |= b; break;
@@ -87,9 +87,9 @@ void readHeaderByte(Ac3Header& h, std::uint8_t b, int slot, const Ac3Tables& tab
             break;
         case 0:
             if (h.bsid > 10 && h.bsid <= 16)
-                reportEac3(h, slot, ui);
+                reportEac3(h, slot, out);
             else
-                reportAc3(h, b, slot, ui);
+                reportAc3(h, b, slot, out);
             break;
     }
 }
@@ -97,7 +97,7 @@ void readHeaderByte(Ac3Header& h, std::uint8_t b, int slot, const Ac3Tables& tab
 }  // namespace
 
 void AC3info(const std::uint8_t* data, std::size_t length, int slot, const Ac3Tables& tables,
-             FrontEnd& ui) {
+             LineSink& out) {
     Ac3Header h;
     for (std::size_t i = 0; i < length; ++i) {
         std::uint8_t b = data[i];
@@ -111,7 +111,7 @@ void AC3info(const std::uint8_t* data, std::size_t length, int slot, const Ac3Ta
             }
         } else if (h.countdown > 0) {
             --h.countdown;
-            readHeaderByte(h, b, slot, tables, ui);
+            readHeaderByte(h, b, slot, tables, out);
             // An accepted header is the only report: later sync words are
             // ignored while it stands.
             if (h.countdown == 0 && h.found) return;

@@ -61,7 +61,7 @@ constexpr int kPrimaryPicTypeI = 0;  // I slices only
 
 class H264Reader {
 public:
-    H264Reader(std::uint32_t pts, FrontEnd& ui) : pts_(pts), ui_(ui) {}
+    H264Reader(std::uint32_t pts, LineSink& out) : out_(out), firstPts_(pts, out) {}
 
     // Applies the first rule that matches the byte, and only that one.
     void step(std::uint8_t b) {
@@ -82,11 +82,11 @@ private:
         delimiterByteNext_ = false;
         int primaryPicType = b >> 5;
         if (!iSeen_ && primaryPicType == kPrimaryPicTypeI) {
-            ui_.log("   " + std::to_string(framesBefore_) + " frames before first I-frame");
+            out_.line("   " + std::to_string(framesBefore_) + " frames before first I-frame");
             iSeen_ = true;
             firstPts_.arm();
         }
-        firstPts_.picture(pts_, ui_);
+        firstPts_.picture();
         ++framesBefore_;
     }
 
@@ -95,17 +95,16 @@ private:
         // Only the first SPS of the chunk is shown.
         if (spsDone_) return;
         if (spsLeft_ == kAfterProfileIdc) {
-            ui_.log(profileLine(b));
+            out_.line(profileLine(b));
         } else if (spsLeft_ == kAfterConstraintFlags) {
             constraintSet3_ = (b >> 4) & 1;
         } else if (spsLeft_ == kAfterLevelIdc) {
-            ui_.log(levelLine(b, constraintSet3_));
+            out_.line(levelLine(b, constraintSet3_));
             spsDone_ = true;
         }
     }
 
-    std::uint32_t pts_;
-    FrontEnd& ui_;
+    LineSink& out_;
     StartCodeWindow window_;
     unsigned framesBefore_ = 0;
     bool iSeen_ = false;
@@ -118,8 +117,8 @@ private:
 
 }  // namespace
 
-void H264info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, FrontEnd& ui) {
-    H264Reader reader(pts, ui);
+void H264info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, LineSink& out) {
+    H264Reader reader(pts, out);
     for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
 }
 

@@ -59,7 +59,7 @@ constexpr int kPtsStepAt = 1;
 
 class Mpeg2Reader {
 public:
-    Mpeg2Reader(std::uint32_t pts, FrontEnd& ui) : pts_(pts), ui_(ui) {}
+    Mpeg2Reader(std::uint32_t pts, LineSink& out) : out_(out), firstPts_(pts, out) {}
 
     // Applies the first rule that matches the byte, and only that one.
     void step(std::uint8_t b) {
@@ -78,7 +78,7 @@ public:
             extensionStart(b);
         } else if (pictureExtensionLeft_ > 0) {
             if (--pictureExtensionLeft_ == kPtsStepAt && firstPts_.pending())
-                firstPts_.picture(pts_, ui_);
+                firstPts_.picture();
         } else if (sequenceExtensionByteNext_) {
             sequenceExtensionByte(b);
         }
@@ -88,8 +88,8 @@ private:
     void sequenceHeaderStart() {
         sequenceLeft_ = kSequenceHeaderBytes;
         if (!sequenceSeen_) {
-            ui_.log("   Sequence Header found");
-            ui_.log("   " + std::to_string(framesBefore_) + " frames before first Sequence Header");
+            out_.line("   Sequence Header found");
+            out_.line("   " + std::to_string(framesBefore_) + " frames before first Sequence Header");
             sequenceSeen_ = true;
             firstPts_.arm();
         }
@@ -102,14 +102,14 @@ private:
         if (detailsDone_) return;
         std::uint32_t w = window_.bits();
         if (sequenceLeft_ == kAfterSizeBytes) {
-            ui_.log("   size = " + std::to_string((w >> 12) & 0xFFF) + "x" + std::to_string(w & 0xFFF));
+            out_.line("   size = " + std::to_string((w >> 12) & 0xFFF) + "x" + std::to_string(w & 0xFFF));
         } else if (sequenceLeft_ == kAfterAspectRateByte) {
-            ui_.log(std::string(kAspectRatioLines[b >> 4]));
-            ui_.log(std::string(kFrameRateLines[b & 0x0F]));
+            out_.line(std::string(kAspectRatioLines[b >> 4]));
+            out_.line(std::string(kFrameRateLines[b & 0x0F]));
         } else if (sequenceLeft_ == kAfterBitRateBytes) {
             // 18 bits times 400 stays below 2^32.
             std::uint32_t bitRateValue = (w >> 6) & 0x3FFFF;
-            ui_.log("  Sequence header bitrate = " + std::to_string(bitRateValue * 400u) + " bps");
+            out_.line("  Sequence header bitrate = " + std::to_string(bitRateValue * 400u) + " bps");
         }
     }
 
@@ -117,7 +117,7 @@ private:
     // the forbidden and reserved codes are reported wherever they stand.
     void pictureCodingType(std::uint8_t b) {
         unsigned type = (b >> 3) & 0x07;
-        if (type == 0 || type >= 4) ui_.log("   illegal picture_coding_type = " + std::to_string(type));
+        if (type == 0 || type >= 4) out_.line("   illegal picture_coding_type = " + std::to_string(type));
     }
 
     void extensionStart(std::uint8_t b) {
@@ -135,12 +135,11 @@ private:
     void sequenceExtensionByte(std::uint8_t b) {
         sequenceExtensionByteNext_ = false;
         if (detailsDone_) return;
-        ui_.log("   Progressive Sequence = " + std::to_string((b >> 3) & 1));
+        out_.line("   Progressive Sequence = " + std::to_string((b >> 3) & 1));
         detailsDone_ = true;
     }
 
-    std::uint32_t pts_;
-    FrontEnd& ui_;
+    LineSink& out_;
     StartCodeWindow window_;
     unsigned framesBefore_ = 0;
     bool sequenceSeen_ = false;
@@ -155,8 +154,8 @@ private:
 
 }  // namespace
 
-void MPEG2info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, FrontEnd& ui) {
-    Mpeg2Reader reader(pts, ui);
+void MPEG2info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, LineSink& out) {
+    Mpeg2Reader reader(pts, out);
     for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
 }
 

@@ -4,10 +4,10 @@
 // it, in the order of Vc1Reader::step; the fields are read from the 32-bit
 // window of the last four bytes when their last byte arrives.
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "analysers/analysers.h"
+#include "analysers/first_video_pts.h"
 #include "analysers/real_text.h"
 
 namespace strandex {
@@ -31,23 +31,17 @@ constexpr std::array<std::uint32_t, 3> kFrameRateDenominators{0, 1000, 1001};
 constexpr std::uint32_t kFrameStartCode = 0x0000010D;
 constexpr std::uint32_t kSequenceStartCode = 0x0000010F;
 
-std::string hex16(std::uint64_t value) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
 // A code's table value, or 0 after its warning line for a code outside the
 // table's valid entries.
 template <std::size_t N>
 std::uint32_t frameRateTerm(const std::array<std::uint32_t, N>& table, std::uint32_t code,
-                            FrontEnd& ui) {
+                            LineSink& out) {
     if (code == 0) {
-        ui.log("   Forbidden Frame Rate!");
+        out.line("   Forbidden Frame Rate!");
         return 0;
     }
     if (code >= N) {
-        ui.log("   Reserved Frame Rate!");
+        out.line("   Reserved Frame Rate!");
         return 0;
     }
     return table[code];
@@ -55,7 +49,7 @@ std::uint32_t frameRateTerm(const std::array<std::uint32_t, N>& table, std::uint
 
 class Vc1Reader {
 public:
-    Vc1Reader(std::uint32_t pts, FrontEnd& ui) : pts_(pts), ui_(ui) {}
+    Vc1Reader(std::uint32_t pts, LineSink& out) : out_(out), firstPts_(pts, out, PtsDigits::Sixteen) {}
 
     void step(std::uint8_t b) {
         window_ = (window_ << 8) | b;
@@ -76,7 +70,7 @@ public:
     }
 
 private:
-    void log(const std::string& text) { ui_.log(text); }
+    void line(const std::string& text) { out_.line(text); }
     std::uint32_t bits(int high, int low) const {
         return (window_ >> low) & ((1u << (high - low + 1)) - 1);
     }
@@ -87,25 +81,21 @@ private:
         if (sequenceSeen_) pictureCountdown_ = 4;
     }
 
-    // The PTS line waits for the second frame header after the sequence
-    // header and shows the smaller of the PTS seen at the two.
+    // A frame header after the sequence header is a picture for the PTS
+    // line at the fourth byte after its start code.
     void pictureByte() {
-        if (--pictureCountdown_ > 0 || ptsCountdown_ == 0) return;
-        if (ptsCountdown_ == 2) rememberedPts_ = pts_;
-        if (--ptsCountdown_ > 0) return;
-        if (pts_ < rememberedPts_) rememberedPts_ = pts_;
-        log("   First Video PTS = " + hex16(rememberedPts_));
+        if (--pictureCountdown_ == 0) firstPts_.picture();
     }
 
     void sequenceStartCode() {
         if (!detailsDone_) {
-            log("   Sequence Header found");
+            line("   Sequence Header found");
             sequenceCountdown_ = 6;
         }
         if (sequenceSeen_) return;
-        log("   " + std::to_string(framesBefore_) + " frames before first I-frame");
+        line("   " + std::to_string(framesBefore_) + " frames before first I-frame");
         sequenceSeen_ = true;
-        ptsCountdown_ = 2;
+        firstPts_.arm();
     }
 
     // Bytes 0-5: profile, level, chroma format, coded size, flags.
@@ -115,22 +105,22 @@ private:
         switch (sequenceCountdown_) {
             case 5: profileLevelChroma(b); break;
             case 1:
-                log("   Size = " + std::to_string(2 * bits(23, 12) + 2) + "x" +
-                    std::to_string(2 * bits(11, 0) + 2));
+                line("   Size = " + std::to_string(2 * bits(23, 12) + 2) + "x" +
+                     std::to_string(2 * bits(11, 0) + 2));
                 break;
             case 0:
-                log("   Pulldown = " + std::to_string(b >> 7));
-                log("   Interlace = " + std::to_string((b >> 6) & 1u));
+                line("   Pulldown = " + std::to_string(b >> 7));
+                line("   Interlace = " + std::to_string((b >> 6) & 1u));
                 if ((b >> 1) & 1u) displayCountdown_ = 4;  // DISPLAY_EXT
                 break;
         }
     }
 
     void profileLevelChroma(std::uint8_t b) {
-        log((b >> 6) == 3 ? "   Advanced Profile" : "   Reserved Profile");
+        line((b >> 6) == 3 ? "   Advanced Profile" : "   Reserved Profile");
         std::uint32_t level = (b >> 3) & 7u;
-        log(level > 4 ? "   Level = Reserved" : "   Level = " + std::to_string(level));
-        log(((b >> 1) & 3u) == 1 ? "   Chroma Format = 4:2:0" : "   Chroma Format = Reserved");
+        line(level > 4 ? "   Level = Reserved" : "   Level = " + std::to_string(level));
+        line(((b >> 1) & 3u) == 1 ? "   Chroma Format = 4:2:0" : "   Chroma Format = Reserved");
     }
 
     // Bytes 6-9: display size, then the aspect ratio. ASPECT_RATIO 15 is
@@ -141,12 +131,12 @@ private:
         --displayCountdown_;
         if (detailsDone_) return;
         if (displayCountdown_ == 2) {
-            log("   Display Horizontal size = " + std::to_string(bits(16, 3) + 1));
+            line("   Display Horizontal size = " + std::to_string(bits(16, 3) + 1));
         } else if (displayCountdown_ == 0) {
-            log("   Display Vertical size = " + std::to_string(bits(18, 5) + 1));
+            line("   Display Vertical size = " + std::to_string(bits(18, 5) + 1));
             if (bits(4, 4) == 1) {
                 aspectCountdown_ = 1;
-                log("   Aspect ratio = " + std::string(VC1AspectNames[bits(3, 0)]));
+                line("   Aspect ratio = " + std::string(VC1AspectNames[bits(3, 0)]));
             }
         }
     }
@@ -161,7 +151,7 @@ private:
     void frameRateByte() {
         if (--frameRateCountdown_ > 0 || detailsDone_) return;
         if (bits(22, 22) == 1)
-            log("   Frame Rate =" + realText((bits(21, 6) + 1) / 32.0));
+            line("   Frame Rate =" + realText((bits(21, 6) + 1) / 32.0));
         else
             frameRateFromCodes(bits(21, 14), bits(13, 10));
         detailsDone_ = true;
@@ -170,15 +160,14 @@ private:
     // A forbidden or reserved denominator reads as 0 and the rate as 0,
     // so the line still shows the numerator without dividing by zero.
     void frameRateFromCodes(std::uint32_t nrCode, std::uint32_t drCode) {
-        std::uint32_t numerator = frameRateTerm(kFrameRateNumerators, nrCode, ui_);
-        std::uint32_t denominator = frameRateTerm(kFrameRateDenominators, drCode, ui_);
+        std::uint32_t numerator = frameRateTerm(kFrameRateNumerators, nrCode, out_);
+        std::uint32_t denominator = frameRateTerm(kFrameRateDenominators, drCode, out_);
         double rate = denominator == 0 ? 0.0 : static_cast<double>(numerator) / denominator;
-        log("   Frame Rate = " + realText(rate) + " (" + std::to_string(numerator) + "/" +
-            std::to_string(denominator) + ")");
+        line("   Frame Rate = " + realText(rate) + " (" + std::to_string(numerator) + "/" +
+             std::to_string(denominator) + ")");
     }
 
-    std::uint32_t pts_;
-    FrontEnd& ui_;
+    LineSink& out_;
     std::uint32_t window_ = 0;
     std::uint32_t framesBefore_ = 0;
     bool sequenceSeen_ = false;
@@ -188,14 +177,13 @@ private:
     int displayCountdown_ = 0;
     int aspectCountdown_ = 0;
     int frameRateCountdown_ = 0;
-    int ptsCountdown_ = 0;
-    std::uint32_t rememberedPts_ = 0;
+    FirstVideoPts firstPts_;
 };
 
 }  // namespace
 
-void VC1info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, FrontEnd& ui) {
-    Vc1Reader reader(pts, ui);
+void VC1info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, LineSink& out) {
+    Vc1Reader reader(pts, out);
     for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
 }
 

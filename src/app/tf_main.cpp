@@ -20,6 +20,7 @@
 
 #include "app/logo.h"
 #include "commands/stream_selection.h"
+#include "version.h"
 
 namespace strandex {
 
@@ -59,7 +60,7 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& accessible
 
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("fMain");
-    setWindowTitle("Strandex 0.614");
+    setWindowTitle(QString("Strandex ") + kVersion);
     setFont(QFont("Tahoma", 8));
     client_ = new QWidget(this);
     setCentralWidget(client_);

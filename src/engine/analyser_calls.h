@@ -1,5 +1,5 @@
 // Where the payload dispatch shows a slot's first chunk to its stream
-// analyser. The analysers only write log lines.
+// analyser. The analysers only write lines, which go to the Status memo.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "playlist/xpl_tracks.h"
 
+#include <span>
+
 #include "playlist/xpl_attributes.h"
 #include "playlist/xpl_codecs.h"
 
@@ -19,8 +21,7 @@ int slotOf(std::int32_t number, int slots) {
 }
 
 // Marks the slot as listed; false when it was listed already.
-template <std::size_t N>
-bool claim(std::array<std::int32_t, N>& ids, int slot) {
+bool claim(std::span<std::int32_t> ids, int slot) {
     std::int32_t& id = ids[static_cast<std::size_t>(slot)];
     if (id != -1) return false;
     id = 1;
@@ -34,38 +35,43 @@ void offer(FrontEnd& ui, Box box, const std::string& label, bool withHint) {
     if (withHint) ui.setHint(box, label);
 }
 
+// A track the title names: an item under its kind's top item, and its line.
+void listTrack(FrontEnd& ui, int treeItem, const std::string& label) {
+    ui.treeAddChild(treeItem, label);
+    ui.log(label + " found!");
+}
+
 void readVideo(Session& session, const TopItems& top, const std::string& line) {
     int t = slotOf(XPLattrInt(line, "track"), 16);
     if (t < 0 || !claim(session.table.VideoIds, t)) return;
     std::int32_t m = XPLattrInt(line, "mediaAttr");
     std::string label = codecOf(session.codecs.VideoCodecs, m) + ".stream." + std::to_string(t);
-    session.ui.treeAddChild(top.video, label);
-    session.ui.log(label + " found!");
+    listTrack(session.ui, top.video, label);
     // Only track 1 has a box.
     if (t == 0) offer(session.ui, videoBox(0), label, false);
 }
 
-void readAudio(Session& session, const TopItems& top, const std::string& line, TitleLookups& lookups) {
-    int a = slotOf(XPLattrInt(line, "streamNumber"), kAudioSlots);
-    if (a < 0 || !claim(session.table.AudioIds, a)) return;
-    std::int32_t m = XPLattrInt(line, "mediaAttr");
-    XPLattr(line, "description", lookups.audioDescription);
-    std::string label = trackLabel(codecOf(session.codecs.AudioCodecs, m), a, lookups.audioDescription);
-    session.ui.treeAddChild(top.audio, label);
-    session.ui.log(label + " found!");
-    offer(session.ui, audioBox(a), label, true);
-}
+// Audio and subtitle tracks follow one rule: numbered by streamNumber,
+// named by codec, slot and description, offered on their box with the
+// label as its hint. What tells the two apart is held here.
+struct NumberedTracks {
+    std::span<std::int32_t> ids;               // the id table, one entry a slot
+    const std::array<std::string, 8>& codecs;  // by mediaAttr
+    std::string& description;                  // the title's lookup for this kind
+    int treeItem;                              // the top item they are listed under
+    int boxSlots;                              // the slots below this have a box
+    Box (*box)(int slot);
+};
 
-void readSubtitle(Session& session, const TopItems& top, const std::string& line, TitleLookups& lookups) {
-    int s = slotOf(XPLattrInt(line, "streamNumber"), kSubSlots);
-    if (s < 0 || !claim(session.table.SubpictureIds, s)) return;
+void readNumbered(Session& session, const NumberedTracks& kind, const std::string& line) {
+    int slot = slotOf(XPLattrInt(line, "streamNumber"), static_cast<int>(kind.ids.size()));
+    if (slot < 0 || !claim(kind.ids, slot)) return;
     std::int32_t m = XPLattrInt(line, "mediaAttr");
-    XPLattr(line, "description", lookups.subDescription);
-    std::string label = trackLabel(codecOf(session.codecs.SubpictureCodecs, m), s, lookups.subDescription);
-    session.ui.treeAddChild(top.subtitle, label);
-    session.ui.log(label + " found!");
-    // Slots 16 to 31 are listed but have no box.
-    if (s < kSubBoxSlots) offer(session.ui, subBox(s), label, true);
+    XPLattr(line, "description", kind.description);
+    std::string label = trackLabel(codecOf(kind.codecs, m), slot, kind.description);
+    listTrack(session.ui, kind.treeItem, label);
+    // Subtitle slots 16 to 31 are listed but have no box.
+    if (slot < kind.boxSlots) offer(session.ui, kind.box(slot), label, true);
 }
 
 }  // namespace
@@ -81,6 +87,10 @@ void showTitle(Session& session, const std::string& playlistTitle) {
                  ui.treeAddTop("Chapter")};
     if (!playlistTitle.empty()) ui.treeAddChild(top.info, "Title: " + playlistTitle);
     TitleLookups lookups;
+    const NumberedTracks audio{session.table.AudioIds, session.codecs.AudioCodecs, lookups.audioDescription,
+                               top.audio, kAudioSlots, audioBox};
+    const NumberedTracks subtitles{session.table.SubpictureIds, session.codecs.SubpictureCodecs,
+                                   lookups.subDescription, top.subtitle, kSubBoxSlots, subBox};
     for (int k = 0; k < ui.xplCount(); ++k) {
         const std::string line = ui.xplLine(k);
         const std::string upper = upperCase(line);
@@ -91,8 +101,8 @@ void showTitle(Session& session, const std::string& playlistTitle) {
             ui.treeAddChild(top.info, "Duration: " + lookups.duration);
         }
         if (contains(upper, "<VIDEO ")) readVideo(session, top, line);
-        if (contains(upper, "<AUDIO ")) readAudio(session, top, line, lookups);
-        if (contains(upper, "<SUBTITLE ")) readSubtitle(session, top, line, lookups);
+        if (contains(upper, "<AUDIO ")) readNumbered(session, audio, line);
+        if (contains(upper, "<SUBTITLE ")) readNumbered(session, subtitles, line);
         if (contains(upper, "<CHAPTER ")) {
             XPLattr(line, "titleTimeBegin", lookups.chapterBegin);
             XPLattr(line, "displayName", lookups.chapterName);

@@ -1,19 +1,15 @@
 #include "support/video_headers.h"
 
 #include <algorithm>
-#include <memory>
 
-#include "cli/memory_front_end.h"
+#include "support/analyser_lines.h"
 #include "support/stream_fuzz.h"
 
 namespace strandex::test {
 
 std::vector<std::string> analyseVideo(VideoAnalyser analyser, const Bytes& chunk, std::uint32_t pts) {
-    auto copy = std::make_unique<std::uint8_t[]>(chunk.size());
-    std::copy(chunk.begin(), chunk.end(), copy.get());
-    MemoryFrontEnd ui;
-    analyser(copy.get(), chunk.size(), pts, ui);
-    return ui.logLines;
+    return analyserLines([&](const std::uint8_t* data, std::size_t n, LineSink& out) { analyser(data, n, pts, out); },
+                         chunk);
 }
 
 std::vector<std::string> linesStarting(const std::vector<std::string>& lines, const std::string& prefix) {

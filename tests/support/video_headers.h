@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/front_end.h"
+#include "analysers/line_sink.h"
 #include "support/pack_builder.h"
 
 namespace strandex::test {
 
-using VideoAnalyser = void (*)(const std::uint8_t*, std::size_t, std::uint32_t, FrontEnd&);
+using VideoAnalyser = void (*)(const std::uint8_t*, std::size_t, std::uint32_t, LineSink&);
 
-// Runs the analyser over an exact-size heap copy of the chunk, so that
-// AddressSanitizer stops any read past its end, and returns its log lines.
+// The analyser's lines for the chunk, read from an exact-size heap copy
+// (see analyserLines).
 std::vector<std::string> analyseVideo(VideoAnalyser analyser, const Bytes& chunk,
                                       std::uint32_t pts = 0);
 

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "app/tf_main.h"
+#include "version.h"
 
 using namespace strandex;
 
@@ -12,7 +13,7 @@ class SmokeTest : public QObject {
 private slots:
     void startsWithItsInitialControls() {
         TfMain w;
-        QCOMPARE(w.windowTitle(), QString("Strandex 0.614"));
+        QCOMPARE(w.windowTitle(), QString("Strandex ") + kVersion);
         QVERIFY(!w.button(Button::bCheck)->isEnabled());
         QVERIFY(w.button(Button::bRebuild)->isEnabled());
         QCOMPARE(w.box(audioBox(3))->objectName(), QString("cbAudio03"));

@@ -17,6 +17,7 @@
 
 #include "app/logo.h"
 #include "app/tf_main.h"
+#include "version.h"
 #include "window_support.h"
 
 using namespace strandex;
@@ -78,7 +79,7 @@ private slots:
     void controlsStartWithTheirNamesCaptionsHintsAndStates() {
         TfMain w;
         QVERIFY(w.windowTitle().contains("Strandex"));
-        QVERIFY(w.windowTitle().contains("0.614"));
+        QVERIFY(w.windowTitle().contains(kVersion));
         QCOMPARE(w.objectName(), QString("fMain"));
         QCOMPARE(w.font().family(), QString("Tahoma"));
         QCOMPARE(w.font().pointSize(), 8);
