@@ -5,6 +5,13 @@
 
 namespace strandex {
 
+void startOnStatusPage(Session& session, Button own) {
+    session.ui.setEnabled(own, false);
+    session.ui.showPage(Page::tsStatus);
+    resetFrameCounts(session.table);
+    session.table.Scrambled = false;
+}
+
 void openSource(Session& session, const char* phase) {
     FrontEnd& ui = session.ui;
     SourceFile& source = session.table.SourceStream;

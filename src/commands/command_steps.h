@@ -9,6 +9,11 @@
 
 namespace strandex {
 
+// The start of Read EVO and Demux: the command's own button off while it
+// runs, the Status page shown, the frame counts zeroed and the encrypted
+// flag cleared.
+void startOnStatusPage(Session& session, Button own);
+
 // "Opening file FEATURE_1.EVO", the source named in the source edit opened,
 // then "File size: 4411 Mbytes.". A scan shows its phase word (`phase`,
 // "Reading") as soon as the file is open; without one, "Opening" stays.

@@ -126,10 +126,7 @@ void bDemuxClick(Session& session) {
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
-    ui.setEnabled(Button::bDemux, false);
-    ui.showPage(Page::tsStatus);
-    resetFrameCounts(t);
-    t.Scrambled = false;
+    startOnStatusPage(session, Button::bDemux);
     std::string second;
     std::string prefix = demuxPrefix(session, second);
     EncryptedPart encrypted;

@@ -65,18 +65,14 @@ void bCheckClick(Session& session) {
     CommandGuard guard(session);
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
-    StreamTable& t = session.table;
-    ui.setEnabled(Button::bCheck, false);
     Resetcbs(ui);
-    ui.showPage(Page::tsStatus);
-    resetFrameCounts(t);
-    t.Scrambled = false;
+    startOnStatusPage(session, Button::bCheck);
     scanSource(session);
     offerStreams(session);
     logDone(ui);
-    logFrameCounts(ui, t, readEvoPlayingDays);
+    logFrameCounts(ui, session.table, readEvoPlayingDays);
     ui.setEnabled(Button::bCheck, true);
-    if (t.Scrambled) ui.warn(encryptedNotice(session.paths.EVOname));
+    if (session.table.Scrambled) ui.warn(encryptedNotice(session.paths.EVOname));
 }
 
 }  // namespace strandex
