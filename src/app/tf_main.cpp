@@ -29,7 +29,8 @@ namespace {
 constexpr int kClientWidth = 362;
 constexpr int kClientHeight = 346;
 constexpr int kStatusHeight = 21;
-constexpr std::array<int, 8> kBoxRows{9, 31, 53, 75, 98, 120, 142, 165};
+constexpr int kBoxesPerColumn = 8;
+constexpr std::array<int, kBoxesPerColumn> kBoxRows{9, 31, 53, 75, 98, 120, 142, 165};
 
 template <typename W>
 W* named(W* widget, const char* name, const QString& accessible) {
@@ -124,9 +125,10 @@ void TfMain::buildPages(QWidget* client) {
     statusFill->setContentsMargins(0, 0, 0, 0);
     statusFill->addWidget(mMessage);
 
-    buildStreamPage(addPage("tsVideo", "Video", "Check the desired video stream"), 0, 8);
-    buildStreamPage(addPage("tsAudio", "Audio", "Check the desired audio streams"), 8, 16);
-    buildStreamPage(addPage("tsSubpicture", "Subpicture", "Check the desired subpicture streams"), 24, 16);
+    buildStreamPage(addPage("tsVideo", "Video", "Check the desired video stream"), Box::cbVideo0, Box::cbAudio00);
+    buildStreamPage(addPage("tsAudio", "Audio", "Check the desired audio streams"), Box::cbAudio00, Box::cbSub00);
+    buildStreamPage(addPage("tsSubpicture", "Subpicture", "Check the desired subpicture streams"), Box::cbSub00,
+                    Box::cbContinue);
     buildXplPage(addPage("tsXPL", "XPL", ""));
     // The splitter gets its true width when the page is first shown.
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
@@ -137,18 +139,20 @@ void TfMain::buildPages(QWidget* client) {
     buildOptionsPage(addPage("tsOption", "Options", ""));
 }
 
-// Boxes 0 to 7 in the left column, 8 to 15 in the right one.
-void TfMain::buildStreamPage(QWidget* page, int firstBox, int count) {
-    for (int n = 0; n < count; ++n) {
-        Box b = boxAt(firstBox + n);
-        const char* caption = firstBox == 0 ? "Video stream" : firstBox == 8 ? "Audio stream" : "Subpicture";
+// The boxes from `first` up to `end`: the page's first column of eight on
+// the left, the next on the right.
+void TfMain::buildStreamPage(QWidget* page, Box first, Box end) {
+    for (int n = 0; n < boxIndex(end) - boxIndex(first); ++n) {
+        Box b = boxAt(boxIndex(first) + n);
+        const char* caption = startCaption(b);
         auto* box = new QCheckBox(caption, page);
         box->setObjectName(QString::fromStdString(boxName(b)));
         box->setAccessibleName(caption);
         box->setProperty("caption", QString(caption));
-        box->setGeometry(n < 8 ? 9 : 165, kBoxRows[static_cast<std::size_t>(n % 8)], 140, 17);
+        auto row = static_cast<std::size_t>(n % kBoxesPerColumn);
+        box->setGeometry(n < kBoxesPerColumn ? 9 : 165, kBoxRows[row], 140, 17);
         box->setEnabled(false);
-        if (firstBox == 24 && n > 0) box->setToolTip("Check the desired subpicture streams");
+        if (first == Box::cbSub00 && n > 0) box->setToolTip("Check the desired subpicture streams");
         connect(box, &QCheckBox::toggled, this, [this] { cbVideoClick(); });
         boxes_[static_cast<std::size_t>(boxIndex(b))] = box;
     }

@@ -92,7 +92,7 @@ protected:
 private:
     void buildTopRows(QWidget* client);
     void buildPages(QWidget* client);
-    void buildStreamPage(QWidget* page, int firstBox, int count);
+    void buildStreamPage(QWidget* page, Box first, Box end);
     void buildXplPage(QWidget* page);
     void buildOptionsPage(QWidget* page);
     void buildBottomRow(QWidget* client);

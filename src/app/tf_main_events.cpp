@@ -146,14 +146,12 @@ void TfMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
-// Closing during a run stops the run first (asking, as Cancel does, while it
-// writes); the window closes when the command has closed its files.
+// Closing during a run is Cancel first (which asks while the run writes);
+// the window closes when the command has closed its files.
 void TfMain::closeEvent(QCloseEvent* event) {
     if (commandRunning_) {
         event->ignore();
-        if (session_.table.BusyFlag && !ask("Are you sure to stop demuxing?")) return;
-        session_.table.StopFlag = 1;
-        closeAfterRun_ = true;
+        if (strandex::bCancelClick(session_)) closeAfterRun_ = true;
         return;
     }
     RegWrite();

@@ -17,10 +17,7 @@ MemoryFrontEnd::MemoryFrontEnd() {
     edits_[at(Edit::eVideoExt)] = "mpv";
     edits_[at(Edit::eAudioExt)] = "mpa";
     edits_[at(Edit::eSubExt)] = "sup";
-    for (int i = 0; i < kStreamBoxCount; ++i) {
-        const char* caption = i < 8 ? "Video stream" : i < 24 ? "Audio stream" : "Subpicture";
-        boxes_[static_cast<std::size_t>(i)].caption = caption;
-    }
+    for (int i = 0; i < kStreamBoxCount; ++i) boxes_[at(boxAt(i))].caption = startCaption(boxAt(i));
     const std::array<const char*, 4> options{"Continue with second  EVO", "Fast EVO checking",
                                              "Count frames", "Detailed info"};
     for (int i = 0; i < 4; ++i) {

@@ -2,9 +2,11 @@
 
 namespace strandex {
 
-void bCancelClick(Session& session) {
+bool bCancelClick(Session& session) {
     StreamTable& t = session.table;
-    if (!t.BusyFlag || session.ui.confirm("Are you sure to stop demuxing?")) t.StopFlag = 1;
+    if (t.BusyFlag && !session.ui.confirm("Are you sure to stop demuxing?")) return false;
+    t.StopFlag = 1;
+    return true;
 }
 
 }  // namespace strandex

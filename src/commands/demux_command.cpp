@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "commands/command_guard.h"
+#include "commands/command_steps.h"
 #include "commands/encrypted_notice.h"
 #include "commands/read_evo.h"
-#include "commands/source_selection.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
 
@@ -14,10 +14,18 @@ namespace strandex {
 namespace {
 
 OutputFile& outputOf(StreamTable& t, Box box) {
-    int i = boxIndex(box);
-    if (i < 8) return t.VideoOut[static_cast<std::size_t>(i)];
-    if (i < 24) return t.AudioOut[static_cast<std::size_t>(i - 8)];
-    return t.SubpictureOut[static_cast<std::size_t>(i - 24)];
+    auto slot = static_cast<std::size_t>(slotOfBox(box));
+    switch (kindOfBox(box)) {
+        case StreamKindOfBox::Video: return t.VideoOut[slot];
+        case StreamKindOfBox::Audio: return t.AudioOut[slot];
+        case StreamKindOfBox::Subpicture: break;
+    }
+    return t.SubpictureOut[slot];
+}
+
+// Demux takes 23.976 pictures a second, where Read EVO takes 24000/1001.
+double demuxPlayingDays(std::int32_t frames) {
+    return static_cast<double>(static_cast<long double>(frames) / 23.976L / 86400.0L);
 }
 
 // The 34 boxes that stand for a slot, in the order their files are made.
@@ -78,26 +86,13 @@ void closeEverything(StreamTable& t, bool reportFailure) {
 
 void writeStreams(Session& session, const std::string& prefix, const std::string& second,
                   EncryptedPart& encrypted) {
-    FrontEnd& ui = session.ui;
-    StreamTable& t = session.table;
-    std::vector<PlannedOutput> planned = planOutputs(ui, prefix);
-    ui.log("Opening file " + session.paths.EVOname);
-    ui.slog("Opening", 0);
-    t.SourceStream.open(ui.text(Edit::eEVOfile));
-    ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
+    std::vector<PlannedOutput> planned = planOutputs(session.ui, prefix);
+    openSource(session);
     createOutputs(session, planned);
-    ui.slog("Writing stream(s)", 0);
+    session.ui.slog("Writing stream(s)", 0);
     demux(session, kWriteMode);
-    encrypted.note(t, session.paths.EVOname);
-    // The option is read again: unticking it during the first part cancels
-    // the continuation.
-    if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
-        t.SourceStream.close();
-        t.SourceStream.open(second);
-        ui.log("Continue on " + fileNamePart(second));
-        demux(session, kWriteMode);
-        encrypted.note(t, fileNamePart(second));
-    }
+    encrypted.note(session.table, session.paths.EVOname);
+    continueIntoSecondPart(session, second, encrypted, [&] { demux(session, kWriteMode); });
 }
 
 }  // namespace
@@ -131,10 +126,7 @@ void bDemuxClick(Session& session) {
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
-    ui.setEnabled(Button::bDemux, false);
-    ui.showPage(Page::tsStatus);
-    resetFrameCounts(t);
-    t.Scrambled = false;
+    startOnStatusPage(session, Button::bDemux);
     std::string second;
     std::string prefix = demuxPrefix(session, second);
     EncryptedPart encrypted;
@@ -145,15 +137,8 @@ void bDemuxClick(Session& session) {
         throw;
     }
     closeEverything(t, true);
-    ui.log("Done.");
-    ui.slog("Ready", 0);
-    ui.slog("", 1);
-    for (int slot = 0; slot < kVideoSlots; ++slot) {
-        std::int32_t n = t.FrameCount[static_cast<std::size_t>(slot)];
-        // Demux takes 23.976 pictures a second, where Read EVO takes 24000/1001.
-        double days = static_cast<double>(static_cast<long double>(n) / 23.976L / 86400.0L);
-        if (n > 0) ui.log(frameCountLine(n, days, slot));
-    }
+    logDone(ui);
+    logFrameCounts(ui, t, demuxPlayingDays);
     ui.setEnabled(Button::bDemux, true);
     encrypted.tell(ui);
 }

@@ -1,6 +1,7 @@
 #include "commands/read_evo.h"
 
 #include "commands/command_guard.h"
+#include "commands/command_steps.h"
 #include "commands/encrypted_notice.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
@@ -11,19 +12,16 @@ namespace strandex {
 namespace {
 
 void scanSource(Session& session) {
-    FrontEnd& ui = session.ui;
-    StreamTable& t = session.table;
     struct CloseSource {
         SourceFile& f;
         ~CloseSource() { f.close(); }
-    } closing{t.SourceStream};
-    ui.log("Opening file " + session.paths.EVOname);
-    ui.slog("Opening", 0);
-    t.SourceStream.open(ui.text(Edit::eEVOfile));
-    ui.slog("Reading", 0);
-    ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
+    } closing{session.table.SourceStream};
+    openSource(session, "Reading");
     demux(session, kScanMode);
 }
+
+// Every picture is taken to last 1001/24000 s.
+double readEvoPlayingDays(std::int32_t frames) { return frames / 24000.0 * 1001.0 / 86400.0; }
 
 void offerBox(FrontEnd& ui, Box box, std::int32_t id, const std::string& caption) {
     ui.setBoxEnabled(box, id > -1);
@@ -56,29 +54,25 @@ std::string frameCountLine(std::int32_t frames, double dayFraction, int slot) {
            " s) count in video stream " + std::to_string(slot) + ".";
 }
 
+void logFrameCounts(FrontEnd& ui, const StreamTable& t, double (*playingDays)(std::int32_t frames)) {
+    for (int slot = 0; slot < kVideoSlots; ++slot) {
+        std::int32_t n = t.FrameCount[static_cast<std::size_t>(slot)];
+        if (n > 0) ui.log(frameCountLine(n, playingDays(n), slot));
+    }
+}
+
 void bCheckClick(Session& session) {
     CommandGuard guard(session);
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
-    StreamTable& t = session.table;
-    ui.setEnabled(Button::bCheck, false);
     Resetcbs(ui);
-    ui.showPage(Page::tsStatus);
-    resetFrameCounts(t);
-    t.Scrambled = false;
+    startOnStatusPage(session, Button::bCheck);
     scanSource(session);
     offerStreams(session);
-    ui.log("Done.");
-    ui.slog("Ready", 0);
-    ui.slog("", 1);
-    for (int slot = 0; slot < kVideoSlots; ++slot) {
-        std::int32_t n = t.FrameCount[static_cast<std::size_t>(slot)];
-        // Every picture is taken to last 1001/24000 s.
-        double days = n / 24000.0 * 1001.0 / 86400.0;
-        if (n > 0) ui.log(frameCountLine(n, days, slot));
-    }
+    logDone(ui);
+    logFrameCounts(ui, session.table, readEvoPlayingDays);
     ui.setEnabled(Button::bCheck, true);
-    if (t.Scrambled) ui.warn(encryptedNotice(session.paths.EVOname));
+    if (session.table.Scrambled) ui.warn(encryptedNotice(session.paths.EVOname));
 }
 
 }  // namespace strandex

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "commands/command_guard.h"
+#include "commands/command_steps.h"
 #include "commands/demux_command.h"
 #include "commands/encrypted_notice.h"
 #include "commands/rebuild_packs.h"
-#include "commands/source_selection.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
 #include "engine/time_text.h"
@@ -14,8 +14,6 @@
 namespace strandex {
 
 namespace {
-
-constexpr std::int64_t kProgressEvery = 4194304;
 
 void showProgress(Session& session, std::int64_t position, double startTime) {
     const SourceFile& source = session.table.SourceStream;
@@ -35,25 +33,15 @@ void closeQuietly(OutputFile& out) {
 void rebuildFiles(Session& session, const std::string& prefix, const std::string& second,
                   RebuildNumbering& numbering, EncryptedPart& encrypted) {
     FrontEnd& ui = session.ui;
-    StreamTable& t = session.table;
-    ui.log("Opening file " + session.paths.EVOname);
-    ui.slog("Opening", 0);
-    t.SourceStream.open(ui.text(Edit::eEVOfile));
-    ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
+    openSource(session);
     std::string name = prefix + ".rebuilt.EVO";
-    OutputFile& out = t.VideoOut[0];
+    OutputFile& out = session.table.VideoOut[0];
     out.create(name, OutputFile::kLargeBufferSize);
     ui.log("Creating " + name);
     ui.slog("Writing EVO...", 0);
     Rebuild(session, numbering, out);
-    encrypted.note(t, session.paths.EVOname);
-    if (ui.ticked(Box::cbContinue) && t.StopFlag == 0 && !second.empty() && fileExists(second)) {
-        t.SourceStream.close();
-        t.SourceStream.open(second);
-        ui.log("Continue on " + fileNamePart(second));
-        Rebuild(session, numbering, out);
-        encrypted.note(t, fileNamePart(second));
-    }
+    encrypted.note(session.table, session.paths.EVOname);
+    continueIntoSecondPart(session, second, encrypted, [&] { Rebuild(session, numbering, out); });
 }
 
 }  // namespace
@@ -77,8 +65,6 @@ void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
     while (source.position() < source.size() && t.StopFlag == 0) {
         std::int64_t blockStart = source.position();
         std::size_t got = source.read(buffer, kBlockSize);
-        if (got == 0)
-            throw FileError("Cannot read file \"" + source.path() + "\". The file ended before its size was read");
         // Kept packs lie back to back in the buffer until a dropped one: each
         // such run goes to the output in one append.
         std::size_t runStart = 0;
@@ -123,9 +109,7 @@ void bRebuildClick(Session& session) {
     }
     t.SourceStream.close();
     t.VideoOut[0].close();
-    ui.log("Done.");
-    ui.slog("Ready", 0);
-    ui.slog("", 1);
+    logDone(ui);
     encrypted.tell(ui);
 }
 

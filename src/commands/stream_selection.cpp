@@ -57,10 +57,27 @@ std::string outputPrefix(const std::string& folder, const std::string& base) {
 }
 
 StreamKindOfBox kindOfBox(Box box) {
-    int i = boxIndex(box);
-    if (i < 8) return StreamKindOfBox::Video;
-    if (i < 24) return StreamKindOfBox::Audio;
+    if (box < Box::cbAudio00) return StreamKindOfBox::Video;
+    if (box < Box::cbSub00) return StreamKindOfBox::Audio;
     return StreamKindOfBox::Subpicture;
+}
+
+int slotOfBox(Box box) {
+    switch (kindOfBox(box)) {
+        case StreamKindOfBox::Video: return boxIndex(box) - boxIndex(Box::cbVideo0);
+        case StreamKindOfBox::Audio: return boxIndex(box) - boxIndex(Box::cbAudio00);
+        case StreamKindOfBox::Subpicture: break;
+    }
+    return boxIndex(box) - boxIndex(Box::cbSub00);
+}
+
+const char* startCaption(Box box) {
+    switch (kindOfBox(box)) {
+        case StreamKindOfBox::Video: return "Video stream";
+        case StreamKindOfBox::Audio: return "Audio stream";
+        case StreamKindOfBox::Subpicture: break;
+    }
+    return "Subpicture";
 }
 
 // A caption may come from the playlist: a "/" in it would lead the file

@@ -26,6 +26,10 @@ std::string outputPrefix(const std::string& folder, const std::string& base);
 
 enum class StreamKindOfBox { Video, Audio, Subpicture };
 StreamKindOfBox kindOfBox(Box box);
+// The box's number within its kind: 3 for cbAudio03.
+int slotOfBox(Box box);
+// The caption a stream box has before any command has run.
+const char* startCaption(Box box);
 
 // prefix + "." + caption + "." + extension of the box's kind.
 std::string outputName(const FrontEnd& ui, const std::string& prefix, Box box);

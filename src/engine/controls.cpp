@@ -8,12 +8,12 @@ namespace strandex {
 
 std::string boxName(Box b) {
     int i = boxIndex(b);
-    if (i < 8) return "cbVideo" + std::to_string(i);
-    if (i < 24) return "cbAudio" + twoDigits(i - 8);
-    if (i < 40) return "cbSub" + twoDigits(i - 24);
+    if (b < Box::cbAudio00) return "cbVideo" + std::to_string(i - boxIndex(Box::cbVideo0));
+    if (b < Box::cbSub00) return "cbAudio" + twoDigits(i - boxIndex(Box::cbAudio00));
+    if (b < Box::cbContinue) return "cbSub" + twoDigits(i - boxIndex(Box::cbSub00));
     static const std::array<const char*, 4> options{"cbContinue", "cbFastCheck", "cbCountFr",
                                                     "cbDetails"};
-    return options.at(static_cast<std::size_t>(i - 40));
+    return options.at(static_cast<std::size_t>(i - boxIndex(Box::cbContinue)));
 }
 
 std::string buttonName(Button b) {

@@ -26,11 +26,11 @@ enum class Box : int {
 inline constexpr int kStreamBoxCount = 40;
 inline constexpr int kBoxCount = 44;
 
-inline Box videoBox(int n) { return static_cast<Box>(0 + n); }
-inline Box audioBox(int n) { return static_cast<Box>(8 + n); }
-inline Box subBox(int n) { return static_cast<Box>(24 + n); }
-inline Box boxAt(int index) { return static_cast<Box>(index); }
-inline int boxIndex(Box b) { return static_cast<int>(b); }
+inline constexpr Box boxAt(int index) { return static_cast<Box>(index); }
+inline constexpr int boxIndex(Box b) { return static_cast<int>(b); }
+inline constexpr Box videoBox(int n) { return boxAt(boxIndex(Box::cbVideo0) + n); }
+inline constexpr Box audioBox(int n) { return boxAt(boxIndex(Box::cbAudio00) + n); }
+inline constexpr Box subBox(int n) { return boxAt(boxIndex(Box::cbSub00) + n); }
 inline bool isStreamBox(Box b) { return boxIndex(b) < kStreamBoxCount; }
 
 // "cbVideo0", "cbAudio03", "cbSub15", "cbFastCheck" …

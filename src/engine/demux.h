@@ -25,4 +25,9 @@ std::string progressLine(std::uint8_t mode, const std::string& fileName, std::in
 // with a pack header followed by a system header.
 std::string streamCountLine(const std::uint8_t* block);
 
+// Sizes and positions are shown in whole mebibytes ("Mbytes"); a run shows
+// its progress, and lets events (Cancel) in, at every 4 MiB of the source.
+inline constexpr std::int64_t kMiB = 1048576;
+inline constexpr std::int64_t kProgressEvery = 4 * kMiB;
+
 }  // namespace strandex

@@ -9,10 +9,8 @@ namespace strandex {
 
 namespace {
 
-constexpr std::int64_t kProgressEvery = 4194304;  // 4 MiB
 constexpr std::int64_t kRepaintEvery = 67108864;  // 64 MiB
 constexpr std::int64_t kFastCheckLimit = 300000000;
-constexpr std::int64_t kMiB = 1048576;
 
 void startRun(Session& session, EngineRun& run, std::uint8_t mode) {
     session.ui.setEnabled(Button::bCancel, true);
@@ -22,16 +20,6 @@ void startRun(Session& session, EngineRun& run, std::uint8_t mode) {
     run.state.Mode = mode;
     run.state.StartTime = secondsNow();
     resetForRun(session.table);
-}
-
-// A read that brings nothing before the end means the file shrank under us:
-// end the run rather than read again forever.
-std::size_t readBlock(StreamTable& t) {
-    std::size_t got = t.SourceStream.read(t.ReadBuffer.get(), kBlockSize);
-    if (got == 0)
-        throw FileError("Cannot read file \"" + t.SourceStream.path() +
-                        "\". The file ended before its size was read");
-    return got;
 }
 
 void afterRead(Session& session, EngineRun& run, std::int64_t position) {
@@ -82,7 +70,7 @@ void demux(Session& session, std::uint8_t mode) {
     startRun(session, run, mode);
     SourceFile& source = t.SourceStream;
     while (source.position() < source.size() && t.StopFlag == 0) {
-        std::size_t blockLength = readBlock(t);
+        std::size_t blockLength = source.read(t.ReadBuffer.get(), kBlockSize);
         afterRead(session, run, source.position());
         examineBlock(run, blockLength);
     }

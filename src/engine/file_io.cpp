@@ -24,6 +24,10 @@ std::string createErrorText(const std::string& path, int err) {
     return "Cannot create file \"" + path + "\". " + std::strerror(err);
 }
 
+std::string shortReadErrorText(const std::string& path) {
+    return "Cannot read file \"" + path + "\". The file ended before its size was read";
+}
+
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -64,6 +68,7 @@ std::size_t SourceFile::read(std::uint8_t* buffer, std::size_t n) {
         if (r == 0) break;
         got += static_cast<std::size_t>(r);
     }
+    if (got == 0 && n > 0 && position_ < size_) throw FileError(shortReadErrorText(path_));
     position_ += static_cast<std::int64_t>(got);
     return got;
 }

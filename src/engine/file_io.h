@@ -34,6 +34,9 @@ public:
 // "Cannot open file "%s". %s" and friends, with strerror(err) as the reason.
 std::string openErrorText(const std::string& path, int err);
 std::string createErrorText(const std::string& path, int err);
+// A source that ends before the size it had when it was opened: it shrank
+// while it was read.
+std::string shortReadErrorText(const std::string& path);
 inline constexpr const char* kStreamWriteError = "Stream write error";
 
 bool fileExists(const std::string& path);
@@ -50,7 +53,9 @@ public:
     void close();
     bool isOpen() const { return fd_ >= 0; }
 
-    // Reads up to n bytes; returns the count. A failing read throws.
+    // Reads up to n bytes; returns the count. A failing read throws, and so
+    // does one that brings nothing before the size the file had when opened
+    // (a file that shrank would otherwise be read again forever).
     std::size_t read(std::uint8_t* buffer, std::size_t n);
     std::int64_t size() const { return size_; }
     std::int64_t position() const { return position_; }

@@ -1,6 +1,7 @@
 #include "playlist/read_xpl_command.h"
 
 #include "commands/command_guard.h"
+#include "commands/command_steps.h"
 #include "commands/stream_selection.h"
 #include "playlist/xpl_codecs.h"
 #include "playlist/xpl_scanner.h"
@@ -30,8 +31,6 @@ std::string scanPlaylist(Session& session) {
     std::uint8_t* buffer = session.table.ReadBuffer.get();
     while (playlist.position() < playlist.size()) {
         std::size_t got = playlist.read(buffer, kBlockSize);
-        if (got == 0)
-            throw FileError("Cannot read file \"" + playlist.path() + "\". The file ended before its size was read");
         ui.slog(std::to_string(playlist.position()) + "/" + size + " bytes", 1);
         scanner.scan(buffer, got);
     }
@@ -60,9 +59,7 @@ void bReadXPLClick(Session& session) {
     }
     cbVideoClick(ui);  // a track's box may have been ticked before it was enabled
     ui.xplShow(true);
-    ui.log("Done.");
-    ui.slog("Ready", 0);
-    ui.slog("", 1);
+    logDone(ui);
     ui.setEnabled(Button::bReadXPL, true);
 }
 
