@@ -87,7 +87,7 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
     ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
     createOutputs(session, planned);
     ui.slog("Writing stream(s)", 0);
-    demux(session, kWriteMode);
+    demux(session, RunMode::Write);
     encrypted.note(t, session.paths.EVOname);
     // The option is read again: unticking it during the first part cancels
     // the continuation.
@@ -95,7 +95,7 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
         t.SourceStream.close();
         t.SourceStream.open(second);
         ui.log("Continue on " + fileNamePart(second));
-        demux(session, kWriteMode);
+        demux(session, RunMode::Write);
         encrypted.note(t, fileNamePart(second));
     }
 }

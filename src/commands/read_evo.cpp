@@ -22,7 +22,7 @@ void scanSource(Session& session) {
     t.SourceStream.open(ui.text(Edit::eEVOfile));
     ui.slog("Reading", 0);
     ui.log("File size: " + std::to_string(t.SourceStream.size() / 1048576) + " Mbytes.");
-    demux(session, kScanMode);
+    demux(session, RunMode::Scan);
 }
 
 void offerBox(FrontEnd& ui, Box box, std::int32_t id, const std::string& caption) {
