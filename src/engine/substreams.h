@@ -152,6 +152,8 @@ inline constexpr std::array kStreamRules{
                .typeIds = {0x60, 0x6F}, .renumber = {SlotTable::subpicture, {0x60, 0x7F}, 0xE0}},
 };
 
+// For each id of a space the index of its row, so that the byte step finds
+// a row with one look; kNoRule: the id has none.
 inline constexpr std::uint8_t kNoRule = 0xFF;
 using RuleIndex = std::array<std::uint8_t, 256>;
 
@@ -175,8 +177,8 @@ constexpr const StreamRule* ruleOf(IdSpace space, int id) {
     return r == kNoRule ? nullptr : &kStreamRules[r];
 }
 
-// The row whose streams take the slots of `slots` and whose ids hold the
-// value a slot holds, or nullptr.
+// The row whose streams take the slots of `which` and whose ids hold the
+// value such a slot holds, or nullptr.
 constexpr const StreamRule* ruleOfSlotValue(SlotTable which, int value) {
     for (const StreamRule& rule : kStreamRules)
         if (rule.slotTable == which && rule.ids.holds(value)) return &rule;
@@ -185,6 +187,9 @@ constexpr const StreamRule* ruleOfSlotValue(SlotTable which, int value) {
 
 constexpr int slotOf(const StreamRule& rule, int id) { return id - rule.ids.low; }
 
+// By stream id: whether its start code opens a packet (and, with
+// withFlagsOnly, one read with the PES flags bytes). One look for the idle
+// scan, which tests every 0x01 byte it meets.
 constexpr std::array<bool, 256> packetIds(bool withFlagsOnly) {
     std::array<bool, 256> opens{};
     for (int id = 0; id < 256; ++id) {
