@@ -67,13 +67,13 @@ std::vector<int> slotBoxIndexes() {
 
 std::string outputFileName(int boxIndex) { return boxName(boxAt(boxIndex)) + ".out"; }
 
-EngineOutcome runEngine(const std::string& source, std::size_t fileSize, std::uint8_t mode, bool plain,
+EngineOutcome runEngine(const std::string& source, std::size_t fileSize, RunMode mode, bool plain,
                         const std::string& outDir) {
     MemoryFrontEnd ui;
     Session session(ui);
     session.plainByteStep = plain;
     StreamTable& t = session.table;
-    if (mode == kWriteMode)
+    if (mode == RunMode::Write)
         for (int i : slotBoxIndexes()) {
             ui.setBoxEnabled(boxAt(i), true);  // Demux makes files for enabled boxes
             ui.setTicked(boxAt(i), true);
@@ -101,7 +101,7 @@ EngineOutcome runEngine(const std::string& source, std::size_t fileSize, std::ui
     o.audioDetails = t.AudioDetailsLogged;
     o.stopFlag = t.StopFlag;
     o.scrambled = t.Scrambled;
-    if (mode == kWriteMode)
+    if (mode == RunMode::Write)
         for (int i : slotBoxIndexes()) {
             OutputFile& out = outputOf(t, i);
             std::string path = out.path();

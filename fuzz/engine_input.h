@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/demux_state.h"
 #include "fuzz_common.h"
 
 namespace strandex::fuzz {
@@ -45,7 +46,7 @@ std::string outputFileName(int boxIndex);
 // its output created in outDir; the outputs are closed and read back.
 // While the file fits one block, the read buffer past its end is poisoned,
 // so AddressSanitizer stops any read beyond the bytes read.
-EngineOutcome runEngine(const std::string& source, std::size_t fileSize, std::uint8_t mode, bool plain,
+EngineOutcome runEngine(const std::string& source, std::size_t fileSize, RunMode mode, bool plain,
                         const std::string& outDir = "");
 
 // Aborts with the difference when two outcomes differ.

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 1 << 20) return 0;
     std::string source = processDir() + "/scan.evo";
     std::size_t fileSize = writeSource(data, size, source);
-    EngineOutcome fast = runEngine(source, fileSize, kScanMode, false);
-    EngineOutcome plain = runEngine(source, fileSize, kScanMode, true);
+    EngineOutcome fast = runEngine(source, fileSize, RunMode::Scan, false);
+    EngineOutcome plain = runEngine(source, fileSize, RunMode::Scan, true);
     requireSame(fast, plain, "scan mode, fast walk against plain byte step");
     requireSlotRules(fast);
     require(fast.error.empty(), "the run raised: " + fast.error);

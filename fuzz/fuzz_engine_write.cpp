@@ -29,7 +29,7 @@ test::SlotOutput slotOutput(const EngineOutcome& o, std::size_t k) {
 
 EngineOutcome writeRun(const std::string& source, std::size_t fileSize, bool plain) {
     std::string dir = freshDir(plain ? "out-plain" : "out-fast");
-    EngineOutcome o = runEngine(source, fileSize, kWriteMode, plain, dir);
+    EngineOutcome o = runEngine(source, fileSize, RunMode::Write, plain, dir);
     std::vector<std::string> expected;
     for (int box : slotBoxIndexes()) expected.push_back(outputFileName(box));
     std::sort(expected.begin(), expected.end());
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(why.empty(), outputFileName(boxes[k]) + ": " + why);
     }
 
-    EngineOutcome scan = runEngine(source, fileSize, kScanMode, false);
+    EngineOutcome scan = runEngine(source, fileSize, RunMode::Scan, false);
     require(scan.videoIds == fast.videoIds && scan.audioIds == fast.audioIds && scan.subIds == fast.subIds,
             "scan and write mode register different streams");
     require(scan.frames == fast.frames, "scan and write mode count different frames");

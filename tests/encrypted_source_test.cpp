@@ -193,7 +193,7 @@ TEST_F(EncryptedSource, OnlyHeadersOfTheMpeg2FormCountAndRebuildLooksAtFirstPack
         write("FEATURE_1.EVO", clearSource + pack({first}));
         EXPECT_EQ(runAll().notices, Lines{});
         for (bool plain : {true, false})
-            EXPECT_FALSE(runEngine(pack({first}), kScanMode, plain).scrambled) << plain;
+            EXPECT_FALSE(runEngine(pack({first}), RunMode::Scan, plain).scrambled) << plain;
     }
     // A scrambled packet after the first of its pack: the engine reads it,
     // Rebuild does not look.

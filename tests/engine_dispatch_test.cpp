@@ -123,7 +123,7 @@ TEST(CountFrames, WriteModeCountsTheCodesOfTheFileAcrossItsChunks) {
                        videoPacket(0xE0, {0x00, 0x01, 0x00})});
     Harness h;
     tickWithOutput(h, {videoBox(0), videoBox(1)});
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{2, 1}));
     EXPECT_EQ(h.output(videoBox(0)), (Bytes{0x42, 0x00, 0x00, 0x01, 0x00, 0x42, 0x00, 0x00, 0x01, 0x00}));
 }
@@ -155,7 +155,7 @@ TEST(CountFrames, NothingIsCountedWithCountFramesUnticked) {
     Harness write;
     write.ui.setTicked(Box::cbCountFr, false);
     tickWithOutput(write, {videoBox(0), videoBox(1)});
-    write.run(file, 1);
+    write.run(file, RunMode::Write);
     EXPECT_EQ(write.session.table.FrameCount, (Counts{0, 0}));
     EXPECT_EQ(write.output(videoBox(0)), kTwoPictures);
 }
@@ -166,7 +166,7 @@ TEST(WriteMode, UntickedVideoSlotIsNeitherWrittenNorCounted) {
     Harness h;
     tickWithOutput(h, {videoBox(0), videoBox(1)});
     h.ui.setTicked(videoBox(1), false);
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{4, 0}));
     EXPECT_EQ(h.output(videoBox(0)), kTwoPictures + kTwoPictures);
     EXPECT_TRUE(h.output(videoBox(1)).empty());
@@ -183,7 +183,7 @@ TEST(WriteMode, PayloadsLoseTheirHeadersOnly) {
     Harness h;
     tickWithOutput(h, {videoBox(0), audioBox(0), audioBox(1), audioBox(2), audioBox(3), audioBox(4),
                        audioBox(11)});
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.output(videoBox(0)), (Bytes{0x00, 0x00, 0x01, 0xB3, 0x10}));
     EXPECT_EQ(h.output(audioBox(0)), (Bytes{0xD0, 0xD1}));  // DD: 4 header bytes
     EXPECT_EQ(h.output(audioBox(1)), (Bytes{0xD2}));        // DTS-HD: 4
@@ -205,7 +205,7 @@ TEST(WriteMode, MpegAudioPayloadIsNeverWritten) {
     Harness write;
     tickWithOutput(write, {videoBox(0), videoBox(1)});
     for (int slot = 0; slot < 16; ++slot) tickWithOutput(write, {audioBox(slot), subBox(slot)});
-    write.run(file, 1);
+    write.run(file, RunMode::Write);
     EXPECT_EQ(write.output(audioBox(0)), (Bytes{0xD0}));
     for (Box box : {videoBox(0), videoBox(1), audioBox(1), audioBox(15), subBox(0)})
         EXPECT_TRUE(write.output(box).empty()) << boxName(box);
@@ -217,7 +217,7 @@ TEST(WriteMode, SubpictureUnitStartsWithAnSpHeaderCarryingItsPts) {
                  pack({privateStream1({0x22, 0xB0}, 0)});  // a PTS of 0 counts as none
     Harness h;
     tickWithOutput(h, {subBox(2)});
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.output(subBox(2)), (Bytes{0x53, 0x50, 0x90, 0x5F, 0x01, 0x00, 0x00, 0x00, 0x00,
                                           0x00, 0xA0, 0xA1, 0xA2, 0xB0}));
 }
@@ -264,7 +264,7 @@ TEST(WriteMode, TicksAreReadAsEachChunkIsWritten) {
         h.ui.setTicked(audioBox(1), true);
         h.ui.setTicked(audioBox(2), true);
     };
-    h.run(numberedPacks(kPacks), 1);
+    h.run(numberedPacks(kPacks), RunMode::Write);
     EXPECT_EQ(h.output(audioBox(0)), audioOfPacks(0, kPacksBeforeEvents, 0x80));
     EXPECT_EQ(h.output(audioBox(1)), audioOfPacks(kPacksBeforeEvents, kPacks, 0x81));
     EXPECT_EQ(filesIn(h.dir.path()),
@@ -275,7 +275,7 @@ TEST(Cancel, StoppedScanEndsAfterItsBlockWithFrameCountsZeroed) {
     Harness h;
     h.ui.onEvents = [&] { bCancelClick(h.session); };
     std::string path = h.dir.write("source.evo", numberedPacks(kPacks));
-    EXPECT_EQ(demuxFile(h.session, path, 0), kFourMiB);
+    EXPECT_EQ(demuxFile(h.session, path, RunMode::Scan), kFourMiB);
     EXPECT_EQ(h.session.table.StopFlag, 1);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{0, 0}));
     EXPECT_EQ(h.session.table.FrameWindow, (std::array<std::uint32_t, 2>{kNoFrameWindow, kNoFrameWindow}));
@@ -292,7 +292,7 @@ TEST(Cancel, WriteModeAsksFirstAndGoesOnWhenTheAnswerIsNo) {
         h.ui.onEvents = [&] { bCancelClick(h.session); };
         h.ui.onConfirm = [&](const std::string&) { return answer; };
         std::string path = h.dir.write("source.evo", file);
-        std::int64_t end = demuxFile(h.session, path, 1);
+        std::int64_t end = demuxFile(h.session, path, RunMode::Write);
         EXPECT_EQ(h.ui.questions, Lines{"Are you sure to stop demuxing?"});
         EXPECT_EQ(end, answer ? kFourMiB : static_cast<std::int64_t>(file.size()));
         EXPECT_EQ(h.session.table.StopFlag, answer ? 1 : 0);
@@ -307,11 +307,11 @@ TEST(FastCheck, ScanEndsAfterTheBlockEndingAtByte300154880) {
     std::string path =
         h.dir.write("big.evo", pack({videoPacket(0xE0, kTwoPictures), ddPacket(0x80, {0x01})}));
     std::filesystem::resize_file(path, 310000000);  // zeros from here on: idle bytes, and sparse
-    EXPECT_EQ(demuxFile(h.session, path, 0), 300154880);
+    EXPECT_EQ(demuxFile(h.session, path, RunMode::Scan), 300154880);
     EXPECT_EQ(h.session.table.StopFlag, 1);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{0, 0}));
     EXPECT_EQ(h.ui.logLines.size(), 4u);
     // Write mode has no such limit.
-    EXPECT_EQ(demuxFile(h.session, path, 1), 310000000);
+    EXPECT_EQ(demuxFile(h.session, path, RunMode::Write), 310000000);
     EXPECT_EQ(h.session.table.StopFlag, 0);
 }

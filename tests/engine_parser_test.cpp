@@ -42,7 +42,7 @@ void runWriting(Harness& h, const Bytes& file, std::initializer_list<Box> boxes)
         h.ui.setTicked(box, true);
         h.createOutput(box);
     }
-    EXPECT_TRUE(h.run(file, 1).empty());
+    EXPECT_TRUE(h.run(file, RunMode::Write).empty());
 }
 
 }  // namespace
@@ -187,7 +187,7 @@ TEST(StreamCountLine, FromTheSystemHeaderOfAWholeFirstBlock) {
     EXPECT_EQ(h.run(fileWith(0, 0, 262144)),
               Lines{"It contains 0 video stream and 0 audio stream."} + dd);
     EXPECT_EQ(h.run(fileWith(3, 1, 262143)), dd);
-    EXPECT_TRUE(h.run(fileWith(3, 1, 262144), 1).empty());
+    EXPECT_TRUE(h.run(fileWith(3, 1, 262144), RunMode::Write).empty());
     // Only bytes 16 and 17 are looked at, not the zeros before them.
     Bytes noZeros = fileWith(3, 1, 262144);
     noZeros[14] = noZeros[15] = 0xFF;
@@ -372,7 +372,7 @@ TEST(SharedSlots, UnrecognisedSubstreamIdsAreIgnored) {
         write.ui.setTicked(audioBox(slot), true);
         write.createOutput(audioBox(slot));
     }
-    write.run(file, 1);
+    write.run(file, RunMode::Write);
     EXPECT_EQ(write.output(audioBox(0)), (Bytes{0xAA}));
     for (int slot = 1; slot < 16; ++slot)
         EXPECT_TRUE(write.output(audioBox(slot)).empty()) << "audio slot " << slot;
@@ -384,7 +384,7 @@ TEST(EngineRun, EmptyFileIsNeverReadAndLogsNothing) {
     ui.onEvents = [&] { ++events; };
     Session session{ui};
     TempDir dir;
-    EXPECT_EQ(demuxFile(session, dir.write("empty.evo", {}), 0), 0);
+    EXPECT_EQ(demuxFile(session, dir.write("empty.evo", {}), RunMode::Scan), 0);
     EXPECT_TRUE(ui.logLines.empty());
     EXPECT_EQ(ui.cancelStates, (std::vector<bool>{true, false}));
     EXPECT_FALSE(ui.enabled(Button::bCancel));
@@ -438,7 +438,7 @@ struct Outcome {
     std::vector<Bytes> outputs;  // of the 34 slot boxes
 };
 
-Outcome runEveryBoxTicked(const Bytes& file, std::uint8_t mode, bool plainByteStep) {
+Outcome runEveryBoxTicked(const Bytes& file, RunMode mode, bool plainByteStep) {
     Harness h;
     h.session.plainByteStep = plainByteStep;
     std::vector<Box> boxes{videoBox(0), videoBox(1)};
@@ -454,14 +454,14 @@ Outcome runEveryBoxTicked(const Bytes& file, std::uint8_t mode, bool plainByteSt
     o.frames = t.FrameCount;
     for (Box box : boxes) o.outputs.push_back(h.output(box));
     EXPECT_EQ(filesIn(h.dir.path()).size(), 1 + boxes.size()) << "only the source and the outputs";
-    if (mode == 0) {
+    if (mode == RunMode::Scan) {
         for (const Bytes& out : o.outputs) EXPECT_TRUE(out.empty());
     }
     return o;
 }
 
-void expectSameOutcome(const Bytes& file, std::uint8_t mode) {
-    SCOPED_TRACE(mode == 0 ? "scan mode" : "write mode");
+void expectSameOutcome(const Bytes& file, RunMode mode) {
+    SCOPED_TRACE(mode == RunMode::Scan ? "scan mode" : "write mode");
     Outcome fast = runEveryBoxTicked(file, mode, false);
     Outcome plain = runEveryBoxTicked(file, mode, true);
     EXPECT_EQ(fast.log, plain.log);
@@ -476,15 +476,15 @@ void expectSameOutcome(const Bytes& file, std::uint8_t mode) {
 
 TEST(RandomInput, NoiseIsPassedOverWithoutWritingAnythingElse) {
     Bytes noise = randomBytes(4 * 1048576 + 300000, 20240611);
-    runEveryBoxTicked(noise, 0, false);
-    runEveryBoxTicked(noise, 1, false);
+    runEveryBoxTicked(noise, RunMode::Scan, false);
+    runEveryBoxTicked(noise, RunMode::Write, false);
 }
 
 TEST(RandomInput, FastWalkEqualsTheByteStepOnPacketSoup) {
     for (std::uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE("packet soup " + std::to_string(seed));
         Bytes soup = packetSoup(400000, seed);
-        expectSameOutcome(soup, 0);
-        expectSameOutcome(soup, 1);
+        expectSameOutcome(soup, RunMode::Scan);
+        expectSameOutcome(soup, RunMode::Write);
     }
 }

@@ -16,6 +16,6 @@ TEST(EngineExamples, DolbyDigitalPacketFromItsBytes) {
     Harness w;
     w.ui.setTicked(audioBox(0), true);
     w.createOutput(audioBox(0));
-    EXPECT_TRUE(w.run(packet, 1).empty());
+    EXPECT_TRUE(w.run(packet, RunMode::Write).empty());
     EXPECT_EQ(w.output(audioBox(0)), (Bytes{0x0B, 0x77, 0x3A, 0x1C}));
 }

@@ -186,8 +186,8 @@ TEST(BlockWalkFastPath, EqualsTheByteStepOnRandomStreams) {
         Bytes file = randomProgramStream(dice, streamSize(dice), damaged);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(file.size()) + " bytes" +
                      (damaged ? ", damaged" : ""));
-        expectSameOutcome(runEngine(file, kScanMode, true), runEngine(file, kScanMode, false));
-        expectSameOutcome(runEngine(file, kWriteMode, true), runEngine(file, kWriteMode, false));
+        expectSameOutcome(runEngine(file, RunMode::Scan, true), runEngine(file, RunMode::Scan, false));
+        expectSameOutcome(runEngine(file, RunMode::Write, true), runEngine(file, RunMode::Write, false));
     }
 }
 
@@ -206,8 +206,8 @@ TEST(BlockWalkFastPath, StartCodesCutByTheBlockBoundary) {
             file += repeat(0xFF, 262144 - r - file.size()) + audio + video + repeat(0xFF, 3000);
             SCOPED_TRACE("lead " + std::to_string(lead.size()) + " bytes, start code at " + std::to_string(r) +
                          " bytes before the boundary");
-            Outcome plain = runEngine(file, kScanMode, true);
-            expectSameOutcome(plain, runEngine(file, kScanMode, false));
+            Outcome plain = runEngine(file, RunMode::Scan, true);
+            expectSameOutcome(plain, runEngine(file, RunMode::Scan, false));
             EXPECT_EQ(plain.log, (std::vector<std::string>{"DD audio stream 2 found!", "   First PTS = 00015F90",
                                                            "MPEG-2 video stream 1 found!", "   First PTS = 00000000"}));
             EXPECT_EQ(plain.frames[1], 1);
@@ -220,14 +220,14 @@ TEST(BlockWalkFastPath, RandomStreamsExerciseThePaths) {
     // found in every kind of slot, frames counted, outputs written.
     Dice dice(77);
     Bytes file = randomProgramStream(dice, 900000, false);
-    Outcome scan = runEngine(file, kScanMode, false);
+    Outcome scan = runEngine(file, RunMode::Scan, false);
     int found = 0;
     for (auto id : scan.videoIds) found += id >= 0;
     for (auto id : scan.audioIds) found += id >= 0;
     for (auto id : scan.subIds) found += id >= 0;
     EXPECT_GT(found, 20);
     EXPECT_GT(scan.frames[0] + scan.frames[1], 100);
-    Outcome write = runEngine(file, kWriteMode, false);
+    Outcome write = runEngine(file, RunMode::Write, false);
     std::size_t written = 0;
     for (const Bytes& out : write.outputs) written += out.size();
     EXPECT_GT(written, file.size() / 10);
@@ -240,7 +240,7 @@ TEST(BlockWalkFastPath, EachOutputHoldsOnlyItsOwnStream) {
         TaggedStream stream = taggedProgramStream(dice, seed % 2 ? 700000 : 40000);
         SCOPED_TRACE("seed " + std::to_string(seed));
         for (bool plain : {true, false}) {
-            Outcome o = runEngine(stream.bytes, kWriteMode, plain);
+            Outcome o = runEngine(stream.bytes, RunMode::Write, plain);
             for (std::size_t k = 0; k < boxes.size(); ++k) {
                 int slot = k < 2 ? static_cast<int>(k) : static_cast<int>((k - 2) % 16);
                 const auto& firsts = k < 2 ? stream.firstInVideoSlot : k < 18 ? stream.firstInAudioSlot

@@ -60,7 +60,7 @@ struct Reader {
         for (auto& [box, out] : outputs) out->create(dir.file(boxName(box)));
         resetFrameCounts(t);
         t.SourceStream.open(fixture(name));
-        demux(session, kWriteMode);
+        demux(session, RunMode::Write);
         t.SourceStream.close();
         std::map<Box, Bytes> contents;
         for (auto& [box, out] : outputs) {

@@ -64,7 +64,7 @@ TEST(PesHeaderFastPath, EqualsTheByteStepOnRandomHeaders) {
         if (seed % 10 == 0) file = repeat(0xFF, 262144 - dice.below(4000));
         while (file.size() < target) file += randomPacket(dice);
         SCOPED_TRACE("seed " + std::to_string(seed));
-        expectSameOutcome(runEngine(file, kScanMode, true), runEngine(file, kScanMode, false));
-        expectSameOutcome(runEngine(file, kWriteMode, true), runEngine(file, kWriteMode, false));
+        expectSameOutcome(runEngine(file, RunMode::Scan, true), runEngine(file, RunMode::Scan, false));
+        expectSameOutcome(runEngine(file, RunMode::Write, true), runEngine(file, RunMode::Write, false));
     }
 }

@@ -25,7 +25,7 @@ TEST(SubpictureHeader, OnlyForPacketsThatCarryTheirOwnPts) {
                  // the unit goes on in a packet without a PTS: no header, although the
                  // video packet before it left its PTS pending
                  pack({privateStream1(subpicturePayload(0x20, {0xCC}))});
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.output(subBox(0)),
               (Bytes{'S', 'P', 0x90, 0x5F, 0x01, 0x00, 0, 0, 0, 0, 0xAA, 0xBB, 0xCC}));
 }
@@ -36,6 +36,6 @@ TEST(SubpictureHeader, UntickedSlotsPtsDoesNotReachAnotherSlot) {
     h.createOutput(subBox(0));
     Bytes file = pack({privateStream1(subpicturePayload(0x21, {0x01}), 90000)}) +
                  pack({privateStream1(subpicturePayload(0x20, {0x02}))});
-    h.run(file, 1);
+    h.run(file, RunMode::Write);
     EXPECT_EQ(h.output(subBox(0)), (Bytes{0x02}));
 }

@@ -32,7 +32,7 @@ TEST(WriteModeOutputs, AreWholePayloadsOfTheirOwnStream) {
                                                                                : dice.between(300000, 700000);
         Bytes file = randomProgramStream(dice, size, seed % 2 == 0);
         SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(file.size()) + " bytes");
-        Outcome o = runEngine(file, kWriteMode, false);
+        Outcome o = runEngine(file, RunMode::Write, false);
         PayloadAccount account(file.data(), file.size());
         for (std::size_t k = 0; k < boxes.size(); ++k) {
             EXPECT_EQ(account.explain(slotOutput(o, k), o.outputs[k]), "")

@@ -90,9 +90,9 @@ void writeStreams(Session& session, const std::string& prefix, const std::string
     openSource(session);
     createOutputs(session, planned);
     session.ui.slog("Writing stream(s)", 0);
-    demux(session, kWriteMode);
+    demux(session, RunMode::Write);
     encrypted.note(session.table, session.paths.EVOname);
-    continueIntoSecondPart(session, second, encrypted, [&] { demux(session, kWriteMode); });
+    continueIntoSecondPart(session, second, encrypted, [&] { demux(session, RunMode::Write); });
 }
 
 }  // namespace

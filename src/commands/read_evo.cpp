@@ -17,7 +17,7 @@ void scanSource(Session& session) {
         ~CloseSource() { f.close(); }
     } closing{session.table.SourceStream};
     openSource(session, "Reading");
-    demux(session, kScanMode);
+    demux(session, RunMode::Scan);
 }
 
 // Every picture is taken to last 1001/24000 s.

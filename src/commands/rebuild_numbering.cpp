@@ -27,8 +27,8 @@ std::string noFreeIdText(IdSpace space, std::uint8_t v) {
            " an id of its own: every id of its kind is taken.";
 }
 
-// The number v has been given in another space, or -1. Only DD+ substreams
-// and MPEG audio streams (0xC0 to 0xCF) meet there.
+// The number v has been given in another space, or -1. Only the ids of DD+
+// substreams and of MPEG audio streams meet there.
 int numberElsewhere(const RebuildNumbering& n, IdSpace space, std::uint8_t v) {
     for (std::size_t k = 0; k < kIdSpaces; ++k)
         if (k != static_cast<std::size_t>(space) && n.spaces[k].NewIds[v] != SpaceNumbers::kNone)
@@ -48,17 +48,24 @@ int freeId(const SpaceNumbers& s, int candidate, std::uint8_t v, IdRange range) 
     return -1;
 }
 
+// The number the row offers first to v when the count stands at `count`.
+int candidateOf(const Renumbering& r, std::uint8_t v, std::uint8_t count) {
+    return r.plusCount ? r.range.low + count : (v & r.keepMask) | count;
+}
+
 // Gives v its number once. A stream whose value another space has numbered
 // (DD+ substream 0xC3 and MPEG audio stream 0xC3) takes that number when it
 // suits it, and either way is not counted: the numbers of the streams met
 // later stay as they were. Otherwise the count goes on whether or not the
 // candidate was given.
-void number(RebuildNumbering& n, IdSpace space, std::uint8_t& counter, std::uint8_t v, int candidate,
-            IdRange range) {
+void number(RebuildNumbering& n, const StreamRule& rule, std::uint8_t& counter, std::uint8_t v) {
+    IdSpace space = rule.space;
+    IdRange range = rule.renumber.range;
     SpaceNumbers& s = n.in(space);
     if (s.NewIds[v] != SpaceNumbers::kNone) return;
     int elsewhere = numberElsewhere(n, space, v);
-    int id = elsewhere >= 0 && freeIn(s, elsewhere, range) ? elsewhere : freeId(s, candidate, v, range);
+    int id = elsewhere >= 0 && freeIn(s, elsewhere, range) ? elsewhere
+                                                            : freeId(s, candidateOf(rule.renumber, v, counter), v, range);
     if (id < 0) throw FileError(noFreeIdText(space, v));
     s.NewIds[v] = static_cast<std::uint8_t>(id);
     s.taken.set(static_cast<std::size_t>(id));
@@ -69,41 +76,24 @@ void number(RebuildNumbering& n, IdSpace space, std::uint8_t& counter, std::uint
 
 bool Between(int v, int low, int high) { return low <= v && v <= high; }
 
-IdRange audioRangeOf(std::uint8_t s) {
-    if (Between(s, 0x80, 0x87)) return {0x80, 0x87};
-    if (Between(s, 0x88, 0x8F)) return {0x88, 0x8F};
-    if (Between(s, 0xA0, 0xA7)) return {0xA0, 0xA7};
-    if (Between(s, 0xB0, 0xB7)) return {0xB0, 0xB7};
-    return {0xC0, 0xCF};
-}
-
-IdRange subRangeOf(std::uint8_t s) { return Between(s, 0x60, 0x7F) ? IdRange{0x60, 0x7F} : IdRange{0x20, 0x3F}; }
-
-IdRange videoRangeOf(std::uint8_t id) {
-    if (Between(id, 0x55, 0x56)) return {0x55, 0x56};
-    if (Between(id, 0xE2, 0xE3)) return {0xE2, 0xE3};
-    return {0xE0, 0xE1};
-}
-
-bool DropVideo(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v) {
+bool DropVideo(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, const StreamRule& rule,
+               std::uint8_t v) {
     if (slotUnticked(t.VideoIds, kVideoSlots, ui, videoBox, v)) return true;
-    bool vc1 = Between(v, 0x55, 0x56);
-    int candidate = vc1 ? 0x55 + n.NextVideoId : (v & 0xFE) | n.NextVideoId;
-    number(n, vc1 ? IdSpace::extension : IdSpace::streamId, n.NextVideoId, v, candidate, videoRangeOf(v));
+    number(n, rule, n.NextVideoId, v);
     return false;
 }
 
-bool DropAudio(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v, IdSpace space) {
+bool DropAudio(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, const StreamRule& rule,
+               std::uint8_t v) {
     if (slotUnticked(t.AudioIds, kAudioSlots, ui, audioBox, v)) return true;
-    int candidate = (v & 0xF0) == 0xC0 ? (v & 0xF0) | n.NextAudioId : (v & 0xF8) | n.NextAudioId;
-    IdRange range = space == IdSpace::substream ? audioRangeOf(v) : kMpegAudioRange;
-    number(n, space, n.NextAudioId, v, candidate, range);
+    number(n, rule, n.NextAudioId, v);
     return false;
 }
 
-bool DropSub(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, std::uint8_t v) {
+bool DropSub(const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n, const StreamRule& rule,
+             std::uint8_t v) {
     if (slotUnticked(t.SubpictureIds, kSubBoxSlots, ui, subBox, v)) return true;
-    number(n, IdSpace::substream, n.NextSubId, v, (v & 0xE0) | n.NextSubId, subRangeOf(v));
+    number(n, rule, n.NextSubId, v);
     return false;
 }
 

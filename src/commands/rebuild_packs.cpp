@@ -1,6 +1,7 @@
 #include "commands/rebuild_packs.h"
 
 #include "engine/scrambling.h"
+#include "engine/substreams.h"
 
 namespace strandex {
 
@@ -23,35 +24,34 @@ bool isPackStart(const std::uint8_t* pack, std::size_t n) {
     return n >= 4 && pack[0] == 0x00 && pack[1] == 0x00 && pack[2] == 0x01 && pack[3] == 0xBA;
 }
 
-bool isAudioSubstream(int k) {
-    return Between(k, 0xC0, 0xCF) || Between(k, 0x80, 0x8F) || Between(k, 0xA0, 0xA7) || Between(k, 0xB0, 0xB7);
+// The stream a pack's first packet belongs to as Rebuild tests it: the row
+// of its naming byte and where that byte stands in the pack. Private stream
+// 1 names it by the substream id (the first payload byte), the extended
+// stream id by the stream id extension (the last header byte), any other
+// packet by its stream id. No row: nothing to test or renumber.
+struct NamedStream {
+    const StreamRule* rule;
+    std::size_t at;
+};
+
+NamedStream namedStream(const std::uint8_t* pack, std::size_t n) {
+    const StreamRule* packet = ruleOf(IdSpace::streamId, pack[17]);
+    if (packet == nullptr || packet->inner == IdSpace::streamId) return {packet, 17};
+    std::size_t at = n > 22 ? (packet->inner == IdSpace::substream ? 23u : 22u) + pack[22] : n;
+    if (at >= n) return {nullptr, at};
+    return {ruleOf(packet->inner, pack[at]), at};
 }
 
-bool isSubSubstream(int k) { return Between(k, 0x20, 0x3F) || Between(k, 0x60, 0x7F); }
-
-// Whether byte k of the pack names a stream that the tests number: the
-// substream id of private stream 1, the stream id extension of VC-1. Any
-// other byte there (a time stamp of a packet without extension, say) is not
-// an id and is never changed.
-bool namesStream(std::uint8_t s, int k) {
-    if (s == 0xBD) return isAudioSubstream(k) || isSubSubstream(k);
-    if (s == 0xFD) return Between(k, 0x55, 0x56);
-    return false;
-}
-
-// The tests, in their order; the first that says "drop" decides. Private
-// stream 1 substreams of every audio and subpicture kind the engine knows
-// are tested, so no unticked stream stays behind.
-bool dropped(std::uint8_t s, int k, const StreamTable& t, const FrontEnd& ui, RebuildNumbering& n) {
-    if (s == 0xBD && k >= 0) {
-        auto v = static_cast<std::uint8_t>(k);
-        if (isAudioSubstream(k)) return DropAudio(t, ui, n, v, IdSpace::substream);
-        if (isSubSubstream(k)) return DropSub(t, ui, n, v);
+// Streams of every audio and subpicture kind the engine knows are tested, so
+// no unticked stream stays behind.
+bool dropped(const StreamRule& rule, std::uint8_t v, const StreamTable& t, const FrontEnd& ui,
+             RebuildNumbering& n) {
+    switch (rule.renumber.counted) {
+        case SlotTable::video: return DropVideo(t, ui, n, rule, v);
+        case SlotTable::audio: return DropAudio(t, ui, n, rule, v);
+        case SlotTable::subpicture: return DropSub(t, ui, n, rule, v);
+        default: return false;
     }
-    if (s == 0xFD && Between(k, 0x55, 0x56)) return DropVideo(t, ui, n, static_cast<std::uint8_t>(k));
-    if (Between(s, 0xE0, 0xE3)) return DropVideo(t, ui, n, s);
-    if (Between(s, 0xC0, 0xDF)) return DropAudio(t, ui, n, s, IdSpace::streamId);
-    return false;
 }
 
 // A value no test numbered keeps its own id.
@@ -65,16 +65,13 @@ bool rebuildPack(std::uint8_t* pack, std::size_t n, const StreamTable& t, const 
                  RebuildNumbering& numbering) {
     // A short last pack: only the bytes read are looked at or changed.
     if (n <= 17) return isPackStart(pack, n);
-    std::uint8_t s = pack[17];
-    if (s == 0xBB && n > 24) setBounds(pack, ui);
+    if (pack[17] == 0xBB && n > 24) setBounds(pack, ui);
     if (!isPackStart(pack, n)) return false;
-    // The byte that names the stream: the substream id (first payload byte)
-    // of private stream 1, else the last header byte (the VC-1 extension).
-    std::size_t at = n > 22 ? (s == 0xBD ? 23u : 22u) + pack[22] : n;
-    int k = at < n ? pack[at] : -1;
-    if (dropped(s, k, t, ui, numbering)) return false;
-    if (namesStream(s, k)) renumber(pack[at], numbering.in(s == 0xBD ? IdSpace::substream : IdSpace::extension));
-    if (Between(s, 0xE0, 0xE3) || Between(s, 0xC0, 0xDF)) renumber(pack[17], numbering.in(IdSpace::streamId));
+    NamedStream named = namedStream(pack, n);
+    if (named.rule == nullptr || named.rule->renumber.counted == SlotTable::none) return true;
+    std::uint8_t& v = pack[named.at];
+    if (dropped(*named.rule, v, t, ui, numbering)) return false;
+    renumber(v, numbering.in(named.rule->space));
     return true;
 }
 

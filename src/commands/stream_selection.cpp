@@ -1,5 +1,6 @@
 #include "commands/stream_selection.h"
 
+#include "engine/substreams.h"
 #include "engine/text_format.h"
 
 namespace strandex {
@@ -25,27 +26,19 @@ void cbVideoClick(FrontEnd& ui) {
     ui.setEnabled(Button::bDemux, any);
 }
 
-std::string VideoTypeName(std::int32_t id) {
-    if (id == 0x55 || id == 0x56) return "VC-1.stream";
-    if (id == 0xE0 || id == 0xE1) return "MPEG-2.stream";
-    if (id == 0xE2 || id == 0xE3) return "H.264.stream";
-    return "";
+namespace {
+
+// The type name of the value a slot of the table holds; "" for none.
+std::string typeNameIn(SlotTable which, std::int32_t id) {
+    const StreamRule* rule = ruleOfSlotValue(which, id);
+    return rule != nullptr && rule->typeIds.holds(id) ? rule->typeName : "";
 }
 
-std::string AudioTypeName(std::int32_t id) {
-    if (id >= 0x80 && id <= 0x87) return "DD.stream";
-    if (id >= 0x88 && id <= 0x8F) return "DTSHD.stream";
-    if (id >= 0xA0 && id <= 0xA7) return "LPCM.stream";
-    if (id >= 0xB0 && id <= 0xB7) return "MLP.stream";
-    if (id >= 0xC0 && id <= 0xCF) return "DD+.stream";
-    return "";
-}
+}  // namespace
 
-std::string SubTypeName(std::int32_t id) {
-    if (id >= 0x20 && id <= 0x2F) return "Subpicture";
-    if (id >= 0x60 && id <= 0x6F) return "Ext.Subpicture";
-    return "";
-}
+std::string VideoTypeName(std::int32_t id) { return typeNameIn(SlotTable::video, id); }
+std::string AudioTypeName(std::int32_t id) { return typeNameIn(SlotTable::audio, id); }
+std::string SubTypeName(std::int32_t id) { return typeNameIn(SlotTable::subpicture, id); }
 
 // Built by appending: GCC 12 warns falsely on "." + a temporary string.
 std::string videoSlotSuffix(int slot) { return std::string(".").append(std::to_string(slot)); }

@@ -1,9 +1,12 @@
 // The byte step: one byte of a program stream examined against the parser
-// state. Its cases are tested in this order; the first that applies is done.
+// state. byteStep, at the end, tests its cases in order; the first that
+// applies is done.
 #include <algorithm>
 
 #include "engine/engine_run.h"
+#include "engine/pes_fields.h"
 #include "engine/scrambling.h"
+#include "engine/substreams.h"
 #include "engine/text_format.h"
 
 namespace strandex {
@@ -33,37 +36,30 @@ void abandonPacket(DemuxState& s) {
     if (s.Remaining > 0) s.Kind = StreamKind::Skipped;
 }
 
-// Case 3: a recognised start code opens a new packet, dropping whatever was
-// left of the previous one's header.
-bool startCode(EngineRun& run, std::uint8_t b) {
+// A recognised start code opens a new packet, dropping whatever was left of
+// the previous one's header. Its stream id gives the Kind; MPEG-2 and H.264
+// video take their slot at once, VC-1 once its stream id extension is read.
+void startCode(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
-    if ((s.Window >> 8) != 0x000001 || !isPacketStreamId(b)) return false;
     clearHeaderCounters(s);
     s.InPayload = false;
     s.PtsInPacket = false;
     s.Remaining = 0;
     s.LengthBytes = 2;
-    if (b >= 0xE0 && b <= 0xE3) {
-        s.Kind = StreamKind::Video;
-        s.Codec = b <= 0xE1 ? VideoCodec::Mpeg2 : VideoCodec::H264;
-        s.VideoSlot = b & 1;
+    const StreamRule& rule = *ruleOf(IdSpace::streamId, b);
+    s.Kind = rule.kind;
+    if (s.Kind != StreamKind::Video) return;
+    s.Codec = rule.codec;
+    s.VideoId = -1;  // an extended stream id: known once its extension is read
+    if (rule.slotTable == SlotTable::video) {
+        s.VideoSlot = slotOf(rule, b);
         s.VideoId = b;
-        registerVideo(run, s.VideoSlot, b);
-    } else if (b == 0xFD) {
-        s.Kind = StreamKind::Video;
-        s.Codec = VideoCodec::Vc1;
-        s.VideoId = -1;  // known once the stream id extension is read
-    } else if ((b & 0xF0) == 0xC0) {
-        s.Kind = StreamKind::MpegAudio;
-    } else if (b == 0xBD) {
-        s.Kind = StreamKind::PrivateStream1;
-    } else {
-        s.Kind = StreamKind::Skipped;  // 0xBC stream map, 0xBE padding, 0xBF navigation
+        registerSlot(run, rule, b);
     }
-    return true;
 }
 
-// Case 5: the second byte of PES_packet_length.
+// The second byte of PES_packet_length: a skipped packet is passed over
+// whole, any other goes on to the three fixed header bytes.
 void lengthRead(DemuxState& s) {
     s.LengthBytes = 0;
     s.Remaining = static_cast<std::int32_t>(s.Window & 0xFFFF);
@@ -73,25 +69,13 @@ void lengthRead(DemuxState& s) {
         s.FixedLeft = 3;
 }
 
-// Builds a 33-bit timestamp's low 32 bits from its five bytes; `left` is the
-// count of bytes still to come after b.
-void timestampByte(DemuxState& s, int left, std::uint8_t b) {
-    switch (left) {
-        case 4: s.TsAcc = std::uint32_t(b & 0x06) << 29; break;
-        case 3: s.TsAcc |= std::uint32_t(b) << 22; break;
-        case 2: s.TsAcc |= std::uint32_t(b & 0xFE) << 14; break;
-        case 1: s.TsAcc |= std::uint32_t(b) << 7; break;
-        default: s.TsAcc |= std::uint32_t(b & 0xFE) >> 1; break;
-    }
-}
-
 // After the last timestamp byte: the header ends, or a video packet goes on
 // to its PES extension.
 void afterTimestamps(EngineRun& run) {
     DemuxState& s = run.state;
     if (s.HeaderLeft == 0)
         endOfHeader(run);
-    else if (s.Kind == StreamKind::Video && (s.Flags2 & 0x01))
+    else if (s.Kind == StreamKind::Video && hasPesExtension(s.Flags2))
         s.ExtFlagsLeft = 1;
 }
 
@@ -103,9 +87,9 @@ void fixedHeaderByte(EngineRun& run, std::uint8_t b) {
     if (s.FixedLeft == 1) s.Flags2 = b;
     if (s.FixedLeft != 0) return;
     s.HeaderLeft = b;
-    if ((s.Flags2 & 0xC0) == 0x80) s.PtsLeft = 5;
-    if ((s.Flags2 & 0xC0) == 0xC0) s.PtsDtsLeft = 10;
-    if ((s.Flags2 & 0xC1) == 0x01) s.ExtFlagsLeft = 1;
+    if (hasPtsOnly(s.Flags2)) s.PtsLeft = kTimestampBytes;
+    if (hasPtsAndDts(s.Flags2)) s.PtsDtsLeft = 2 * kTimestampBytes;
+    if (hasExtensionOnly(s.Flags2)) s.ExtFlagsLeft = 1;
     if (s.HeaderLeft != 0) return;
     if (s.PtsLeft || s.PtsDtsLeft || s.ExtFlagsLeft)
         abandonPacket(s);  // the announced fields have no room in the header
@@ -113,28 +97,26 @@ void fixedHeaderByte(EngineRun& run, std::uint8_t b) {
         endOfHeader(run);
 }
 
-void ptsByte(EngineRun& run, std::uint8_t b) {
+// A byte of the header's timestamps: a PTS alone becomes the pending PTS,
+// a PTS with a DTS (ten bytes, the PTS first) the video PTS and DTS.
+void timestampsByte(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
+    bool ptsOnly = s.PtsLeft != 0;
+    std::int32_t& left = ptsOnly ? s.PtsLeft : s.PtsDtsLeft;
     --s.Remaining;
     --s.HeaderLeft;
-    --s.PtsLeft;
-    timestampByte(s, s.PtsLeft, b);
-    if (s.PtsLeft != 0) return;
-    s.PendingPts = s.TsAcc;
-    s.PtsInPacket = true;
-    afterTimestamps(run);
-}
-
-void ptsDtsByte(EngineRun& run, std::uint8_t b) {
-    DemuxState& s = run.state;
-    --s.Remaining;
-    --s.HeaderLeft;
-    --s.PtsDtsLeft;
-    timestampByte(s, s.PtsDtsLeft >= 5 ? s.PtsDtsLeft - 5 : s.PtsDtsLeft, b);
-    if (s.PtsDtsLeft == 5) s.VideoPts = s.TsAcc;
-    if (s.PtsDtsLeft != 0) return;
-    s.VideoDts = s.TsAcc;
-    afterTimestamps(run);
+    --left;
+    s.TsAcc = timestampByte(s.TsAcc, left % kTimestampBytes, b);
+    if (left % kTimestampBytes != 0) return;
+    if (ptsOnly) {
+        s.PendingPts = s.TsAcc;
+        s.PtsInPacket = true;
+    } else if (left != 0) {
+        s.VideoPts = s.TsAcc;
+    } else {
+        s.VideoDts = s.TsAcc;
+    }
+    if (left == 0) afterTimestamps(run);
 }
 
 void extFlagsByte(EngineRun& run, std::uint8_t b) {
@@ -143,10 +125,10 @@ void extFlagsByte(EngineRun& run, std::uint8_t b) {
     --s.HeaderLeft;
     --s.ExtFlagsLeft;
     s.ExtFlags = b;
-    if (b & 0x10)  // P-STD_buffer_flag
-        s.PstdLeft = 2;
-    else if (b & 0x01)  // PES_extension_flag_2
-        s.Ext2Left = 2;
+    if (hasPstdBuffer(b))
+        s.PstdLeft = kPstdBytes;
+    else if (hasExtension2(b))
+        s.Ext2Left = kExtension2Bytes;
     else if (s.HeaderLeft == 0)
         beginPayload(run);
 }
@@ -156,8 +138,8 @@ void pstdByte(EngineRun& run) {
     --s.Remaining;
     --s.HeaderLeft;
     if (--s.PstdLeft != 0) return;
-    if (s.ExtFlags & 0x01)
-        s.Ext2Left = 2;
+    if (hasExtension2(static_cast<std::uint8_t>(s.ExtFlags)))
+        s.Ext2Left = kExtension2Bytes;
     else if (s.HeaderLeft == 0)
         beginPayload(run);
 }
@@ -172,88 +154,75 @@ void ext2Byte(EngineRun& run, std::uint8_t b) {
     if (s.HeaderLeft == 0) beginPayload(run);
 }
 
-// First private stream 1 payload byte: 0x20-0x3F are subpictures, 0x60-0x7F
-// extended subpictures, both in slot (id AND 0x1F). Their payload starts at
-// the next byte.
+// The first private stream 1 payload byte: a subpicture substream takes
+// its slot, and its payload starts at the next byte. A plain subpicture's
+// "found!" line comes with the pending PTS, which a scan then takes; in
+// write mode it stays for the output's "SP" header.
 void subpictureTest(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
-    bool isSub = false;
-    if ((b & 0xE0) == 0x20) {
-        s.SubSlot = b & 0x1F;
-        bool isNew = registerSubpicture(run, s.SubSlot, b);
-        if (isNew && s.Mode == 0 && run.ui.ticked(Box::cbDetails))
+    const StreamRule* rule = ruleOf(IdSpace::substream, b);
+    if (rule == nullptr || rule->slotTable != SlotTable::subpicture) return;
+    s.SubSlot = slotOf(*rule, b);
+    bool isNew = registerSlot(run, *rule, b);
+    if (rule->firstPtsWhenFound) {
+        if (isNew && s.Mode == RunMode::Scan && run.ui.ticked(Box::cbDetails))
             run.ui.log("   First PTS = " + hex8(s.PendingPts));
-        if (s.Mode == 0) s.PendingPts = 0;
-        isSub = true;
+        if (s.Mode == RunMode::Scan) s.PendingPts = 0;
     }
-    if ((b & 0xE0) == 0x60) {
-        s.SubSlot = b & 0x1F;
-        registerSubpicture(run, s.SubSlot, b);
-        isSub = true;
-    }
-    if (!isSub) return;
     s.SubstreamLeft = 0;
     s.InPayload = true;
     bool registered = run.table.SubpictureIds[static_cast<std::size_t>(s.SubSlot)] == b;
-    s.Kind = registered ? StreamKind::Subpicture : StreamKind::Ignored;
+    s.Kind = registered ? rule->kind : StreamKind::Ignored;
 }
 
-// At the fourth private stream 1 payload byte; the substream id q is now the
-// oldest byte of Window. DD, DD+ and DTS-HD carry 4 header bytes before
-// their payload, MLP 5 and LPCM 7.
+// At the last byte of the common audio header; the substream id q is now
+// the oldest byte of Window. An id of no audio row keeps its low four bits
+// as the slot, and the coding and id of the last audio recognised stay.
 void audioClassification(EngineRun& run) {
     DemuxState& s = run.state;
     int q = static_cast<int>(s.Window >> 24);
     s.AudioSlot = q & 0x0F;
-    bool recognised = true;
-    if ((q & 0xF8) == 0x80) {
-        s.AudioSlot = q & 7;
-        s.Coding = AudioCoding::DD;
-    } else if ((q & 0xF8) == 0x88) {
-        s.AudioSlot = q & 7;
-        s.Coding = AudioCoding::DtsHd;
-    } else if ((q & 0xF0) == 0xC0) {
-        s.Coding = AudioCoding::DDPlus;
-    } else if ((q & 0xF8) == 0xA0) {
-        s.Coding = AudioCoding::Lpcm;
-    } else if ((q & 0xF8) == 0xB0) {
-        s.AudioSlot = q & 7;
-        s.Coding = AudioCoding::Mlp;
-    } else {
-        recognised = false;
-    }
+    const StreamRule* rule = ruleOf(IdSpace::substream, q);
+    bool recognised = rule != nullptr && rule->slotTable == SlotTable::audio;
     if (recognised) {
+        s.AudioSlot = slotOf(*rule, q);
+        s.Coding = rule->coding;
         s.AudioId = q;
-        if (registerAudio(run, s.AudioSlot, q)) s.FirstAudioPts = s.PendingPts;
+        if (registerSlot(run, *rule, q)) s.FirstAudioPts = s.PendingPts;
     }
     // Only the substream registered in the slot is taken as its audio; any
-    // other id that maps there, or an unknown id, is passed over.
+    // other id that maps there, or an unknown id, is passed over. LPCM and
+    // MLP have header bytes of their own still to come.
     bool registered =
         recognised && run.table.AudioIds[static_cast<std::size_t>(s.AudioSlot)] == q;
+    int tail = recognised ? rule->headerBytes - kAudioSubstreamHeader : 0;
     if (!registered) {
         s.Kind = StreamKind::Ignored;
         s.InPayload = true;
-    } else if (s.Coding == AudioCoding::Mlp) {
-        s.MlpLeft = 1;
-    } else if (s.Coding == AudioCoding::Lpcm) {
-        s.LpcmLeft = 3;
-    } else {
-        s.Kind = StreamKind::Audio;
+    } else if (tail == 0) {
+        s.Kind = rule->kind;
         s.InPayload = true;
+    } else if (s.Coding == AudioCoding::Lpcm) {
+        s.LpcmLeft = static_cast<std::uint8_t>(tail);
+    } else {
+        s.MlpLeft = tail;
     }
     s.PendingPts = 0;
 }
 
+// The substream header: the subpicture test at its first byte, the audio
+// classification at its last.
 void substreamByte(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
     --s.Remaining;
     --s.SubstreamLeft;
-    if (s.SubstreamLeft == 3)
+    if (s.SubstreamLeft == kAudioSubstreamHeader - 1)
         subpictureTest(run, b);
     else if (s.SubstreamLeft == 0)
         audioClassification(run);
 }
 
+// The LPCM or MLP header bytes after the common audio header.
 void audioHeaderTailByte(DemuxState& s, bool lpcm) {
     --s.Remaining;
     if (lpcm ? --s.LpcmLeft != 0 : --s.MlpLeft != 0) return;
@@ -261,40 +230,39 @@ void audioHeaderTailByte(DemuxState& s, bool lpcm) {
     s.Kind = StreamKind::Audio;
 }
 
-// Cases 6 to 15: the header counters, in their order. Every one of them
-// consumes a byte of the packet, and those of the PES header also a byte of
-// the header data; a packet without that byte to give is abandoned.
-void headerByte(EngineRun& run, std::uint8_t b) {
+// The rest of the header data (stuffing, and fields not read).
+void headerDataByte(EngineRun& run) {
     DemuxState& s = run.state;
-    bool inPesHeader = s.PtsLeft || s.PtsDtsLeft || s.ExtFlagsLeft || s.PstdLeft ||
-                       s.Ext2Left;
-    bool active = s.FixedLeft || inPesHeader || s.HeaderLeft || s.SubstreamLeft ||
-                  s.LpcmLeft || s.MlpLeft;
-    if (!active) return;
-    if (s.Remaining <= 0 || (inPesHeader && s.HeaderLeft == 0)) {
-        abandonPacket(s);
-        if (s.SkipLeft > 0) {
-            --s.Remaining;
-            --s.SkipLeft;
-        }
-        return;
-    }
-    if (s.FixedLeft) return fixedHeaderByte(run, b);
-    if (s.PtsLeft) return ptsByte(run, b);
-    if (s.PtsDtsLeft) return ptsDtsByte(run, b);
-    if (s.ExtFlagsLeft) return extFlagsByte(run, b);
-    if (s.PstdLeft) return pstdByte(run);
-    if (s.Ext2Left) return ext2Byte(run, b);
-    if (s.HeaderLeft) {
-        --s.Remaining;
-        if (--s.HeaderLeft == 0) endOfHeader(run);
-        return;
-    }
-    if (s.SubstreamLeft) return substreamByte(run, b);
-    audioHeaderTailByte(s, s.LpcmLeft != 0);
+    --s.Remaining;
+    if (--s.HeaderLeft == 0) endOfHeader(run);
 }
 
-// Case 1: the part of the payload that lies in this block goes out whole.
+void skipByte(DemuxState& s) {
+    --s.Remaining;
+    --s.SkipLeft;
+}
+
+// Every header byte is a byte of the packet, and those of the PES header
+// fields also a byte of the header data: a header counter that wants a
+// byte its packet has not got abandons the packet.
+bool headerOutOfRoom(const DemuxState& s) {
+    bool inPesFields = s.PtsLeft || s.PtsDtsLeft || s.ExtFlagsLeft || s.PstdLeft || s.Ext2Left;
+    bool counting = s.FixedLeft || inPesFields || s.HeaderLeft || s.SubstreamLeft || s.LpcmLeft ||
+                    s.MlpLeft;
+    return counting && (s.Remaining <= 0 || (inPesFields && s.HeaderLeft == 0));
+}
+
+// The byte that found no room is the first of those passed over.
+void abandonAtByte(DemuxState& s) {
+    abandonPacket(s);
+    if (s.SkipLeft > 0) skipByte(s);
+}
+
+bool isStartCode(std::uint32_t window) {
+    return (window >> 8) == 0x000001 && isPacketStreamId(static_cast<std::uint8_t>(window));
+}
+
+// The part of the payload that lies in this block goes out whole.
 std::size_t takeChunk(EngineRun& run, std::size_t i, std::size_t blockLength) {
     DemuxState& s = run.state;
     std::size_t length = std::min(static_cast<std::size_t>(s.Remaining), blockLength - i);
@@ -327,43 +295,61 @@ void beginPayload(EngineRun& run) {
 
 void endOfHeader(EngineRun& run) {
     if (run.state.Kind == StreamKind::PrivateStream1)
-        run.state.SubstreamLeft = 4;
+        run.state.SubstreamLeft = kAudioSubstreamHeader;
     else
         beginPayload(run);
 }
 
-// The stream id extension names the VC-1 stream: 0x55 is video slot 0,
-// 0x56 slot 1; a packet with any other is ignored.
+// The low 7 bits of the byte are the stream id extension; it names the
+// VC-1 stream and its slot. A packet with any other is ignored.
 void streamIdExtension(EngineRun& run, std::uint8_t b) {
     DemuxState& s = run.state;
     int e = b & 0x7F;
-    if (e == 0x55 || e == 0x56) {
-        s.VideoSlot = e - 0x55;
-        s.VideoId = e;
-        registerVideo(run, s.VideoSlot, e);
-        s.Kind = StreamKind::Video;
-    } else {
+    const StreamRule* rule = ruleOf(IdSpace::extension, e);
+    if (rule == nullptr) {
         s.Kind = StreamKind::Ignored;
+        return;
     }
+    s.VideoSlot = slotOf(*rule, e);
+    s.VideoId = e;
+    registerSlot(run, *rule, e);
+    s.Kind = rule->kind;
 }
 
+// The payload goes out a chunk at a time; every other case examines one
+// byte. The header counters are tested in the order their fields come.
 std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength) {
     DemuxState& s = run.state;
     std::uint8_t b = run.buffer[i];
     s.Window = (s.Window << 8) | b;
     if (s.InPayload) return takeChunk(run, i, blockLength);
-    if (s.SkipLeft > 0) {
-        --s.Remaining;
-        --s.SkipLeft;
-        return i + 1;
-    }
-    if (startCode(run, b)) return i + 1;
-    if (s.LengthBytes == 2)
+    if (s.SkipLeft > 0)
+        skipByte(s);
+    else if (isStartCode(s.Window))
+        startCode(run, b);
+    else if (s.LengthBytes == 2)
         s.LengthBytes = 1;
     else if (s.LengthBytes == 1)
         lengthRead(s);
-    else
-        headerByte(run, b);
+    else if (headerOutOfRoom(s))
+        abandonAtByte(s);
+    else if (s.FixedLeft)
+        fixedHeaderByte(run, b);
+    else if (s.PtsLeft || s.PtsDtsLeft)
+        timestampsByte(run, b);
+    else if (s.ExtFlagsLeft)
+        extFlagsByte(run, b);
+    else if (s.PstdLeft)
+        pstdByte(run);
+    else if (s.Ext2Left)
+        ext2Byte(run, b);
+    else if (s.HeaderLeft)
+        headerDataByte(run);
+    else if (s.SubstreamLeft)
+        substreamByte(run, b);
+    else if (s.LpcmLeft || s.MlpLeft)
+        audioHeaderTailByte(s, s.LpcmLeft != 0);
+    // Otherwise no packet is open: the byte only entered Window.
     return i + 1;
 }
 

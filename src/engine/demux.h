@@ -4,22 +4,20 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/demux_state.h"
 #include "engine/session.h"
 
 namespace strandex {
 
-inline constexpr std::uint8_t kScanMode = 0;
-inline constexpr std::uint8_t kWriteMode = 1;
-
 // Runs over SourceStream from where it stands to its end (or until StopFlag).
-void demux(Session& session, std::uint8_t mode);
+void demux(Session& session, RunMode mode);
 
 // "Reading FEATURE_1.EVO 512/4411 Mbytes, Remaining time: 0:06:02": the
 // verb, the file name, the megabytes done and in all, and the time left
 // estimated from the time spent (one second added).
 std::string progressText(const std::string& verb, const std::string& fileName, std::int64_t position,
                          std::int64_t size, double elapsedDays);
-std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+std::string progressLine(RunMode mode, const std::string& fileName, std::int64_t position,
                          std::int64_t size, double elapsedDays);
 // "It contains 1 video stream and 3 audio streams." from a block that starts
 // with a pack header followed by a system header.

@@ -12,10 +12,10 @@ namespace {
 constexpr std::int64_t kRepaintEvery = 67108864;  // 64 MiB
 constexpr std::int64_t kFastCheckLimit = 300000000;
 
-void startRun(Session& session, EngineRun& run, std::uint8_t mode) {
+void startRun(Session& session, EngineRun& run, RunMode mode) {
     session.ui.setEnabled(Button::bCancel, true);
     session.table.StopFlag = 0;
-    session.table.BusyFlag = mode == kWriteMode ? 1 : 0;
+    session.table.BusyFlag = mode == RunMode::Write ? 1 : 0;
     run.state = DemuxState{};
     run.state.Mode = mode;
     run.state.StartTime = secondsNow();
@@ -25,19 +25,19 @@ void startRun(Session& session, EngineRun& run, std::uint8_t mode) {
 void afterRead(Session& session, EngineRun& run, std::int64_t position) {
     StreamTable& t = session.table;
     FrontEnd& ui = session.ui;
-    std::uint8_t mode = run.state.Mode;
+    RunMode mode = run.state.Mode;
     if (position % kProgressEvery == 0) {
         double elapsed = (secondsNow() - run.state.StartTime) / kSecondsPerDay;
         ui.slog(progressLine(mode, t.SourceStream.name(), position, t.SourceStream.size(), elapsed),
                 1);
         ui.processEvents();
     }
-    if (mode == kScanMode && position > kFastCheckLimit && ui.ticked(Box::cbFastCheck))
+    if (mode == RunMode::Scan && position > kFastCheckLimit && ui.ticked(Box::cbFastCheck))
         t.StopFlag = 1;
     if (position % kRepaintEvery == 0) ui.repaint();
     // Bytes 14..17 of a pack header without stuffing are followed by the
     // system header's start code; only its last two bytes are looked at.
-    if (mode == kScanMode && position == static_cast<std::int64_t>(kBlockSize) &&
+    if (mode == RunMode::Scan && position == static_cast<std::int64_t>(kBlockSize) &&
         t.ReadBuffer[16] == 0x01 && t.ReadBuffer[17] == 0xBB)
         ui.log(streamCountLine(t.ReadBuffer.get()));
 }
@@ -52,9 +52,9 @@ std::string progressText(const std::string& verb, const std::string& fileName, s
            std::to_string(size / kMiB) + " Mbytes, Remaining time: " + timeText(remaining);
 }
 
-std::string progressLine(std::uint8_t mode, const std::string& fileName, std::int64_t position,
+std::string progressLine(RunMode mode, const std::string& fileName, std::int64_t position,
                          std::int64_t size, double elapsedDays) {
-    return progressText(mode == kScanMode ? "Reading" : "Demuxing", fileName, position, size, elapsedDays);
+    return progressText(mode == RunMode::Scan ? "Reading" : "Demuxing", fileName, position, size, elapsedDays);
 }
 
 std::string streamCountLine(const std::uint8_t* block) {
@@ -64,7 +64,7 @@ std::string streamCountLine(const std::uint8_t* block) {
            " and " + std::to_string(audio) + " audio stream" + (audio > 1 ? "s." : ".");
 }
 
-void demux(Session& session, std::uint8_t mode) {
+void demux(Session& session, RunMode mode) {
     StreamTable& t = session.table;
     EngineRun run{session, t, session.ui, t.ReadBuffer.get(), {}};
     startRun(session, run, mode);

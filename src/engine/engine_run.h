@@ -6,6 +6,7 @@
 
 #include "engine/demux_state.h"
 #include "engine/session.h"
+#include "engine/substreams.h"
 
 namespace strandex {
 
@@ -50,19 +51,10 @@ inline std::uint32_t windowAfter(std::uint32_t window, const std::uint8_t* data,
     return window;
 }
 
-// Stream ids whose start code opens a packet the parser follows: video
-// 0xE0-0xE3, extended 0xFD, MPEG audio 0xC0-0xCF, and 0xBC-0xBF (stream map,
-// private stream 1, padding, private stream 2).
-inline bool isPacketStreamId(std::uint8_t id) {
-    return (id >= 0xE0 && id <= 0xE3) || id == 0xFD || (id & 0xF0) == 0xC0 ||
-           (id >= 0xBC && id <= 0xBF);
-}
-
-// Registering: stores the value in an empty slot and, in scan mode, logs the
-// slot's "found!" line. Returns true when the slot was empty.
-bool registerVideo(EngineRun& run, int slot, int value);
-bool registerAudio(EngineRun& run, int slot, int value);
-bool registerSubpicture(EngineRun& run, int slot, int value);
+// Registering a value of the row (one that has slots): stores it in its
+// slot when that is empty and, in scan mode, logs the row's "found!" line.
+// Returns true when the slot was empty.
+bool registerSlot(EngineRun& run, const StreamRule& rule, int value);
 
 // Payload dispatch of one chunk (start index in the buffer, length).
 void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length);

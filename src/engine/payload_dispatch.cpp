@@ -11,12 +11,13 @@ namespace strandex {
 
 namespace {
 
-void countFrames(EngineRun& run, std::size_t start, std::size_t length) {
+// The slots a video chunk counts for: its own in a scan; in write mode its
+// own only while that is being written.
+void countChunkFrames(EngineRun& run, std::size_t start, std::size_t length) {
     DemuxState& s = run.state;
     FrontEnd& ui = run.ui;
     if (s.Kind != StreamKind::Video || !ui.ticked(Box::cbCountFr)) return;
-    if (s.Mode == 0) return CountFrames(run, start, length, s.VideoSlot);
-    // Write mode counts only the video streams being written.
+    if (s.Mode == RunMode::Scan) return CountFrames(run, start, length, s.VideoSlot);
     for (int slot = 0; slot < kVideoSlots; ++slot)
         if (s.VideoSlot == slot && selected(ui, videoBox(slot))) CountFrames(run, start, length, slot);
 }
@@ -78,14 +79,14 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
         }
         out.append(data, length);
     }
-    // MPEG audio (stream ids 0xC0-0xCF) has no slot and is never written.
+    // MPEG audio has no slot and is never written.
 }
 
 }  // namespace
 
 void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length) {
-    countFrames(run, start, length);
-    if (run.state.Mode == 0)
+    countChunkFrames(run, start, length);
+    if (run.state.Mode == RunMode::Scan)
         logDetails(run, start, length);
     else
         writeChunk(run, start, length);

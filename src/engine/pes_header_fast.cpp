@@ -4,17 +4,18 @@
 // header (cut by the block end, too short for its fields, holding a start
 // code) is left to the byte step.
 #include "engine/engine_run.h"
+#include "engine/pes_fields.h"
 #include "engine/scrambling.h"
 
 namespace strandex {
 
 namespace {
 
-// The low 32 bits of a 33-bit timestamp; bit 32 is dropped.
+// The low 32 bits of the 33-bit timestamp at p.
 std::uint32_t timestampAt(const std::uint8_t* p) {
-    return (std::uint32_t(p[0] & 0x06) << 29) | (std::uint32_t(p[1]) << 22) |
-           (std::uint32_t(p[2] & 0xFE) << 14) | (std::uint32_t(p[3]) << 7) |
-           (std::uint32_t(p[4] & 0xFE) >> 1);
+    std::uint32_t acc = 0;
+    for (int k = 0; k < kTimestampBytes; ++k) acc = timestampByte(acc, kTimestampBytes - 1 - k, p[k]);
+    return acc;
 }
 
 // A recognised start code completing at any of [from, end) would open a
@@ -47,12 +48,12 @@ HeaderEnd extension(EngineRun& run, HeaderCursor& c) {
     const std::uint8_t* flags = c.at;
     if (!c.take(1)) return HeaderEnd::Refused;
     s.ExtFlags = *flags;
-    bool pstd = *flags & 0x10;
-    bool ext2 = *flags & 0x01;
-    if (pstd && !c.take(2)) return HeaderEnd::Refused;
+    bool pstd = hasPstdBuffer(*flags);
+    bool ext2 = hasExtension2(*flags);
+    if (pstd && !c.take(kPstdBytes)) return HeaderEnd::Refused;
     if (ext2) {
         const std::uint8_t* field = c.at;
-        if (!c.take(2)) return HeaderEnd::Refused;
+        if (!c.take(kExtension2Bytes)) return HeaderEnd::Refused;
         streamIdExtension(run, field[1]);
     }
     return c.left == 0 ? HeaderEnd::Payload : HeaderEnd::Stuffing;
@@ -60,22 +61,22 @@ HeaderEnd extension(EngineRun& run, HeaderCursor& c) {
 
 HeaderEnd headerFields(EngineRun& run, HeaderCursor& c, std::uint8_t flags2) {
     DemuxState& s = run.state;
-    std::uint8_t ts = flags2 & 0xC0;
-    if (ts == 0x80 || ts == 0xC0) {
+    bool both = hasPtsAndDts(flags2);
+    if (hasPtsOnly(flags2) || both) {
         const std::uint8_t* pts = c.at;
-        if (!c.take(ts == 0xC0 ? 10 : 5)) return HeaderEnd::Refused;
-        if (ts == 0x80) {
+        if (!c.take(both ? 2 * kTimestampBytes : kTimestampBytes)) return HeaderEnd::Refused;
+        if (!both) {
             s.TsAcc = s.PendingPts = timestampAt(pts);
             s.PtsInPacket = true;
         } else {
             s.VideoPts = timestampAt(pts);
-            s.TsAcc = s.VideoDts = timestampAt(pts + 5);
+            s.TsAcc = s.VideoDts = timestampAt(pts + kTimestampBytes);
         }
         if (c.left == 0) return HeaderEnd::Stuffing;  // the header ends with the timestamps
-        if (s.Kind == StreamKind::Video && (flags2 & 0x01)) return extension(run, c);
+        if (s.Kind == StreamKind::Video && hasPesExtension(flags2)) return extension(run, c);
         return HeaderEnd::Stuffing;
     }
-    if ((flags2 & 0xC1) == 0x01) return c.left == 0 ? HeaderEnd::Refused : extension(run, c);
+    if (hasExtensionOnly(flags2)) return c.left == 0 ? HeaderEnd::Refused : extension(run, c);
     return HeaderEnd::Stuffing;
 }
 

@@ -51,8 +51,9 @@ struct StreamTable {
     void closeOutputs() noexcept;
 };
 
-// Steps 4 to 6 of the run start: the AC-3 tables, every slot empty, the
-// details flags clear.
+// What a run resets in the table when it starts, after the Cancel button,
+// the run flags and the parser state: the AC-3 tables, every slot empty,
+// the details flags clear.
 void resetForRun(StreamTable& t);
 
 // Zeroes the frame counts and empties their windows: at the start of Read

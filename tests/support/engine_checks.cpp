@@ -10,7 +10,7 @@
 
 namespace strandex::test {
 
-ParseTrace traceBytes(const Bytes& bytes, std::uint8_t mode) {
+ParseTrace traceBytes(const Bytes& bytes, RunMode mode) {
     MemoryFrontEnd ui;
     ui.setTicked(Box::cbDetails, true);
     Session session{ui};
@@ -38,7 +38,7 @@ ParseTrace traceBytes(const Bytes& bytes, std::uint8_t mode) {
     return trace;
 }
 
-std::int64_t demuxFile(Session& session, const std::string& path, std::uint8_t mode) {
+std::int64_t demuxFile(Session& session, const std::string& path, RunMode mode) {
     SourceFile& source = session.table.SourceStream;
     source.open(path);
     demux(session, mode);

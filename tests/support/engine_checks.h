@@ -23,11 +23,11 @@ struct ParseTrace {
     bool stalled = false;              // a step that did not move on twice running
     std::vector<std::string> log;
 };
-ParseTrace traceBytes(const Bytes& bytes, std::uint8_t mode = 0);
+ParseTrace traceBytes(const Bytes& bytes, RunMode mode = RunMode::Scan);
 
 // Opens the file as the source, runs demux and returns the read position
 // where the run ended; the source is closed afterwards.
-std::int64_t demuxFile(Session& session, const std::string& path, std::uint8_t mode);
+std::int64_t demuxFile(Session& session, const std::string& path, RunMode mode);
 
 // A front end that also remembers every change of the Cancel button.
 class CancelRecorder : public MemoryFrontEnd {

@@ -14,7 +14,7 @@ OutputFile& outputOf(StreamTable& t, Box box) {
 }
 }  // namespace
 
-std::vector<std::string> Harness::run(const Bytes& file, std::uint8_t mode) {
+std::vector<std::string> Harness::run(const Bytes& file, RunMode mode) {
     std::size_t before = ui.logLines.size();
     session.table.SourceStream.open(dir.write("source.evo", file));
     demux(session, mode);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/memory_front_end.h"
+#include "engine/demux_state.h"
 #include "engine/session.h"
 #include "support/pack_builder.h"
 
@@ -19,7 +20,7 @@ struct Harness {
 
     // Writes the bytes to a file, opens it as the source and runs demux in
     // the mode; returns the log lines of the run.
-    std::vector<std::string> run(const Bytes& file, std::uint8_t mode = 0);
+    std::vector<std::string> run(const Bytes& file, RunMode mode = RunMode::Scan);
     // Creates the output file of a slot box, as Demux does, in dir; the box
     // is enabled, as a box with a stream is.
     std::string createOutput(Box box);

@@ -14,10 +14,10 @@ std::vector<Box> slotBoxes() {
     return boxes;
 }
 
-Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
+Outcome runEngine(const Bytes& file, RunMode mode, bool plain) {
     Harness h;
     h.session.plainByteStep = plain;
-    if (mode == kWriteMode)
+    if (mode == RunMode::Write)
         for (Box box : slotBoxes()) {
             h.ui.setTicked(box, true);
             h.createOutput(box);
@@ -32,7 +32,7 @@ Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain) {
     o.subIds = t.SubpictureIds;
     o.stopFlag = t.StopFlag;
     o.scrambled = t.Scrambled;
-    if (mode == kWriteMode)
+    if (mode == RunMode::Write)
         for (Box box : slotBoxes()) o.outputs.push_back(h.output(box));
     return o;
 }

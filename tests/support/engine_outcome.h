@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/controls.h"
+#include "engine/demux_state.h"
 #include "support/pack_builder.h"
 
 namespace strandex::test {
@@ -28,7 +29,7 @@ struct Outcome {
 
 // Scan mode with details and counting on; write mode with every slot box
 // ticked and its output created.
-Outcome runEngine(const Bytes& file, std::uint8_t mode, bool plain);
+Outcome runEngine(const Bytes& file, RunMode mode, bool plain);
 void expectSameOutcome(const Outcome& plain, const Outcome& fast);
 
 }  // namespace strandex::test
