@@ -12,6 +12,7 @@
 #include "cli/memory_front_end.h"
 #include "engine/stream_table.h"
 #include "support/ac3_vc1_headers.h"
+#include "support/fixture_files.h"
 #include "support/probe_report.h"
 
 using namespace strandex;
@@ -64,8 +65,6 @@ Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "engine/engine_run.h"
 #include "support/engine_checks.h"
 #include "support/engine_harness.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -67,7 +68,6 @@ Bytes audioOfPacks(int from, int to, int substream) {
 constexpr int kPacks = 2200;              // 4505600 bytes: one event, at 4 MiB
 constexpr int kPacksBeforeEvents = 1920;  // 15 blocks examined before the event
 constexpr int kPacksInBlocksRead = 2048;  // the 16th block is still examined
-constexpr std::int64_t kFourMiB = 4194304;
 
 }  // namespace
 
@@ -245,7 +245,7 @@ TEST(Cancel, StoppedScanEndsAfterItsBlockWithFrameCountsZeroed) {
     Harness h;
     h.ui.onEvents = [&] { bCancelClick(h.session); };
     std::string path = h.dir.write("source.evo", numberedPacks(kPacks));
-    EXPECT_EQ(demuxFile(h.session, path, 0), kFourMiB);
+    EXPECT_EQ(demuxFile(h.session, path, 0), static_cast<std::int64_t>(kFourMiB));
     EXPECT_EQ(h.session.table.StopFlag, 1);
     EXPECT_EQ(h.session.table.FrameCount, (Counts{0, 0}));
     EXPECT_EQ(h.session.table.FrameWindow, (std::array<std::uint32_t, 2>{kNoFrameWindow, kNoFrameWindow}));
@@ -264,7 +264,7 @@ TEST(Cancel, WriteModeAsksFirstAndGoesOnWhenTheAnswerIsNo) {
         std::string path = h.dir.write("source.evo", file);
         std::int64_t end = demuxFile(h.session, path, 1);
         EXPECT_EQ(h.ui.questions, Lines{"Are you sure to stop demuxing?"});
-        EXPECT_EQ(end, answer ? kFourMiB : static_cast<std::int64_t>(file.size()));
+        EXPECT_EQ(end, static_cast<std::int64_t>(answer ? kFourMiB : file.size()));
         EXPECT_EQ(h.session.table.StopFlag, answer ? 1 : 0);
         EXPECT_EQ(h.session.table.FrameCount, (Counts{answer ? 0 : 2 * kPacks, 0}));
         EXPECT_EQ(h.output(audioBox(0)),

@@ -43,8 +43,8 @@ std::size_t streamSize(Dice& dice) {
     switch (dice.below(10)) {
         case 0: case 1: case 2: return dice.below(64);
         case 3: case 4: case 5: return dice.below(16384);
-        case 6: case 7: return dice.between(16384, 262144 + 4096);
-        case 8: return 262144 * dice.between(1, 2) + dice.below(8) - 4;
+        case 6: case 7: return dice.between(16384, kBlockSize + 4096);
+        case 8: return kBlockSize * dice.between(1, 2) + dice.below(8) - 4;
         default: return dice.between(300000, 1100000);
     }
 }
@@ -221,9 +221,9 @@ TEST(BlockWalkFastPath, StartCodesCutByTheBlockBoundary) {
     Bytes video = pesPacket(pes);
     for (Bytes lead : {Bytes{0xFF}, Bytes{0x00}, Bytes{0x01}, Bytes{0x00, 0x00, 0x01}}) {
         for (std::size_t r = 0; r <= 12; ++r) {
-            Bytes file = ignoredPackets(262144 - r - 64);
-            while (file.size() + lead.size() <= 262144 - r) file += lead;
-            file += repeat(0xFF, 262144 - r - file.size()) + audio + video + repeat(0xFF, 3000);
+            Bytes file = ignoredPackets(kBlockSize - r - 64);
+            while (file.size() + lead.size() <= kBlockSize - r) file += lead;
+            file += repeat(0xFF, kBlockSize - r - file.size()) + audio + video + repeat(0xFF, 3000);
             SCOPED_TRACE("lead " + std::to_string(lead.size()) + " bytes, start code at " + std::to_string(r) +
                          " bytes before the boundary");
             Outcome plain = expectFastEqualsPlain(file, kScanMode);

@@ -60,8 +60,8 @@ TEST(PesHeaderFastPath, EqualsTheByteStepOnRandomHeaders) {
         Bytes file;
         // Mostly small files; every tenth reaches past a block boundary, where
         // headers are cut by the block end.
-        std::size_t target = seed % 10 == 0 ? 262144 + dice.below(4096) : dice.below(20000);
-        if (seed % 10 == 0) file = repeat(0xFF, 262144 - dice.below(4000));
+        std::size_t target = seed % 10 == 0 ? kBlockSize + dice.below(4096) : dice.below(20000);
+        if (seed % 10 == 0) file = repeat(0xFF, kBlockSize - dice.below(4000));
         while (file.size() < target) file += randomPacket(dice);
         SCOPED_TRACE("seed " + std::to_string(seed));
         expectFastEqualsPlain(file, kScanMode);

@@ -12,6 +12,7 @@
 #include "commands/source_selection.h"
 #include "engine/file_io.h"
 #include "support/pack_builder.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -126,7 +127,7 @@ TEST_F(ReadEvo, LogsOpeningSizeEngineLinesDoneThenFrameCounts) {
 TEST_F(ReadEvo, FileSizeIsWholeMebibytesOfA64BitSize) {
     EXPECT_EQ(readEvo(Bytes(1048575, 0), "short.EVO"),
               (Lines{"Opening file short.EVO", "File size: 0 Mbytes.", "Done."}));
-    EXPECT_EQ(readEvo(Bytes(1048576, 0), "one.EVO")[1], "File size: 1 Mbytes.");
+    EXPECT_EQ(readEvo(Bytes(kMiB, 0), "one.EVO")[1], "File size: 1 Mbytes.");
     // Sources past 4 GiB, read whole and with fast checking: large_input_test.
     // Cancel at the first progress point keeps this one short.
     ui.onEvents = [&] { bCancelClick(session); };
@@ -193,10 +194,10 @@ TEST_F(ReadEvo, FrameCountLinesForEachVideoSlotInOrder) {
 TEST_F(ReadEvo, CancelDuringTheScanOffersWhatWasFoundSoFar) {
     // Cancel acts at the first progress point, after 4 MiB; the DD stream
     // beyond it is never reached.
-    Bytes file = padTo(pack({vc1Packet(0x55, 24), audioPacket(0xC0)}), 4194304 + 262144);
+    Bytes file = padTo(pack({vc1Packet(0x55, 24), audioPacket(0xC0)}), kFourMiB + kBlockSize);
     file += pack({audioPacket(0x85)});
     ui.onEvents = [&] { bCancelClick(session); };
-    Lines log = readEvo(padTo(file, 4194304 + 3 * 262144));
+    Lines log = readEvo(padTo(file, kFourMiB + 3 * kBlockSize));
     EXPECT_EQ(log, (Lines{"Opening file FEATURE_1.EVO", "File size: 4 Mbytes.", "VC-1 video stream 0 found!",
                           "   First PTS = 00015F90", "DD+ audio stream 0 found!", "   First PTS = 00015F90",
                           "Done."}));
@@ -235,7 +236,7 @@ TEST_F(ReadEvo, MissingSourceStopsAfterTheOpeningLine) {
 }
 
 TEST_F(ReadEvo, NoSecondCommandStartsWhileOneRuns) {
-    Bytes file = padTo(pack({audioPacket(0x80)}), 4194304 + 4096);
+    Bytes file = padTo(pack({audioPacket(0x80)}), kFourMiB + 4096);
     int nested = 0;
     bool tried = false;
     bool checkEnabledInside = true;
