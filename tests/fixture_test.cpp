@@ -12,6 +12,7 @@
 #include "commands/source_selection.h"
 #include "engine/demux.h"
 #include "support/byte_difference.h"
+#include "support/command_bench.h"
 #include "support/fast_path_check.h"
 #include "support/fixture_files.h"
 #include "support/pack_builder.h"
@@ -60,12 +61,6 @@ struct Reader {
         return contents;
     }
 
-    std::vector<Box> enabledBoxes() const {
-        std::vector<Box> boxes;
-        for (int i = 0; i < kStreamBoxCount; ++i)
-            if (ui.boxEnabled(boxAt(i))) boxes.push_back(boxAt(i));
-        return boxes;
-    }
 };
 
 }  // namespace
@@ -104,7 +99,7 @@ TEST(DvdVobTwoAc3, ReadEvoReportsTheStreamsAndFramesFfprobeFinds) {
     Reader r;
     EXPECT_EQ(r.readEvo("two_ac3.vob"), expected);
     EXPECT_EQ(r.session.table.FrameCount[0], 60);
-    EXPECT_EQ(r.enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(0), audioBox(1)}));
+    EXPECT_EQ(enabledBoxes(r.ui), (std::vector<Box>{videoBox(0), audioBox(0), audioBox(1)}));
     EXPECT_EQ(r.ui.caption(videoBox(0)), "MPEG-2.stream.0");
     EXPECT_EQ(r.ui.caption(audioBox(0)), "DD.stream.00");
     EXPECT_EQ(r.ui.caption(audioBox(1)), "DD.stream.01");
@@ -169,7 +164,7 @@ TEST(DvdVobLpcmAndAc3, OnlyTheFirstSubstreamOfTheSharedSlotIsReportedAndWritten)
                   "Done.",
                   "30 frames (0:00:01 s) count in video stream 0.",  // 1.25125 s
               }));
-    EXPECT_EQ(r.enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(0)}));
+    EXPECT_EQ(enabledBoxes(r.ui), (std::vector<Box>{videoBox(0), audioBox(0)}));
     EXPECT_EQ(r.ui.caption(audioBox(0)), "LPCM.stream.00");
 
     auto out = r.writeTicked("lpcm_ac3.vob");

@@ -61,4 +61,11 @@ bool CommandBench::anyOutputOpen() const {
     return false;
 }
 
+std::vector<Box> enabledBoxes(const FrontEnd& ui) {
+    std::vector<Box> boxes;
+    for (int i = 0; i < kStreamBoxCount; ++i)
+        if (ui.boxEnabled(boxAt(i))) boxes.push_back(boxAt(i));
+    return boxes;
+}
+
 }  // namespace strandex::test

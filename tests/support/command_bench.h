@@ -45,4 +45,7 @@ public:
     bool anyOutputOpen() const;
 };
 
+// The stream boxes a command left enabled, in box order.
+std::vector<Box> enabledBoxes(const FrontEnd& ui);
+
 }  // namespace strandex::test
