@@ -12,7 +12,6 @@
 #include "support/engine_harness.h"
 #include "support/fast_path_check.h"
 #include "support/subpicture_header.h"
-#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -435,7 +434,7 @@ Bytes packetSoup(std::size_t size, std::uint32_t seed) {
 }  // namespace
 
 TEST(RandomInput, NoiseIsPassedOverWithoutWritingAnythingElse) {
-    Bytes noise = randomBytes(4 * kMiB + 300000, 20240611);
+    Bytes noise = randomBytes(4 * 1048576 + 300000, 20240611);
     runEngine(noise, kScanMode, false, Outputs::Always);
     runEngine(noise, kWriteMode, false);
 }

@@ -122,7 +122,7 @@ TEST_F(ReadEvo, LogsOpeningSizeEngineLinesDoneThenFrameCounts) {
 TEST_F(ReadEvo, FileSizeIsWholeMebibytesOfA64BitSize) {
     EXPECT_EQ(readEvo(Bytes(1048575, 0), "short.EVO"),
               (Lines{"Opening file short.EVO", "File size: 0 Mbytes.", "Done."}));
-    EXPECT_EQ(readEvo(Bytes(kMiB, 0), "one.EVO")[1], "File size: 1 Mbytes.");
+    EXPECT_EQ(readEvo(Bytes(1048576, 0), "one.EVO")[1], "File size: 1 Mbytes.");
     // Sources past 4 GiB, read whole and with fast checking: large_input_test.
     // Cancel at the first progress point keeps this one short.
     ui.onEvents = [&] { bCancelClick(session); };

@@ -1,14 +1,13 @@
-// Sizes the tests lay their files out by, written out here rather than
-// taken from the commands, so that a changed interval shows as a failing
+// The size the tests lay their files out by, written out here rather than
+// taken from the engine, so that a changed interval shows as a failing
 // test. (The engine's read block is its own kBlockSize.)
 #pragma once
 #include <cstddef>
 
 namespace strandex::test {
 
-inline constexpr std::size_t kMiB = 1048576;
 // Where events run: the progress line is shown, Cancel and changed ticks
 // are read.
-inline constexpr std::size_t kFourMiB = 4 * kMiB;
+inline constexpr std::size_t kFourMiB = 4194304;
 
 }  // namespace strandex::test
