@@ -9,19 +9,6 @@ namespace strandex::fuzz {
 
 namespace {
 
-OutputFile& outputOf(StreamTable& t, int i) {
-    if (i < 8) return t.VideoOut.at(static_cast<std::size_t>(i));
-    if (i < 24) return t.AudioOut.at(static_cast<std::size_t>(i - 8));
-    return t.SubpictureOut.at(static_cast<std::size_t>(i - 24));
-}
-
-template <std::size_t N>
-std::string idsText(const std::array<std::int32_t, N>& ids) {
-    std::string text;
-    for (auto id : ids) text += " " + std::to_string(id);
-    return text;
-}
-
 bool oneOf(std::int32_t v, std::initializer_list<std::int32_t> allowed) {
     return std::find(allowed.begin(), allowed.end(), v) != allowed.end();
 }
@@ -58,76 +45,22 @@ std::size_t writeSource(const std::uint8_t* data, std::size_t size, const std::s
     return size;
 }
 
-std::vector<int> slotBoxIndexes() {
-    std::vector<int> boxes{0, 1};
-    for (int n = 0; n < 16; ++n) boxes.push_back(8 + n);
-    for (int n = 0; n < 16; ++n) boxes.push_back(24 + n);
-    return boxes;
-}
-
-std::string outputFileName(int boxIndex) { return boxName(boxAt(boxIndex)) + ".out"; }
-
 EngineOutcome runEngine(const std::string& source, std::size_t fileSize, RunMode mode, bool plain,
                         const std::string& outDir) {
     MemoryFrontEnd ui;
     Session session(ui);
     session.plainByteStep = plain;
-    StreamTable& t = session.table;
-    if (mode == RunMode::Write)
-        for (int i : slotBoxIndexes()) {
-            ui.setBoxEnabled(boxAt(i), true);  // Demux makes files for enabled boxes
-            ui.setTicked(boxAt(i), true);
-            outputOf(t, i).create(outDir + "/" + outputFileName(i));
-        }
-    t.SourceStream.open(source);
-    std::uint8_t* buffer = t.ReadBuffer.get();
+    std::uint8_t* buffer = session.table.ReadBuffer.get();
     std::uint8_t* tail = buffer + std::min(fileSize, kBlockSize);
     poison(tail, buffer + kBlockSize);
-    EngineOutcome o;
-    try {
-        demux(session, mode);
-    } catch (const FileError& e) {
-        o.error = e.what();
-    }
+    EngineOutcome o = test::runDemux(ui, session, source, mode, outDir);
     unpoison(tail, buffer + kBlockSize);
-    o.position = t.SourceStream.position();
-    t.SourceStream.close();
-    o.log = ui.logLines;
-    o.frames = t.FrameCount;
-    o.videoIds = t.VideoIds;
-    o.audioIds = t.AudioIds;
-    o.subIds = t.SubpictureIds;
-    o.videoDetails = t.VideoDetailsLogged;
-    o.audioDetails = t.AudioDetailsLogged;
-    o.stopFlag = t.StopFlag;
-    o.scrambled = t.Scrambled;
-    if (mode == RunMode::Write)
-        for (int i : slotBoxIndexes()) {
-            OutputFile& out = outputOf(t, i);
-            std::string path = out.path();
-            out.close();
-            o.outputs.push_back(readFile(path));
-        }
     return o;
 }
 
 void requireSame(const EngineOutcome& a, const EngineOutcome& b, const std::string& what) {
-    require(a.log == b.log, what + ": the logs differ\nfirst:\n" + joined(a.log) + "second:\n" + joined(b.log));
-    require(a.frames == b.frames, what + ": frame counts differ: " + idsText(a.frames) + " /" + idsText(b.frames));
-    require(a.videoIds == b.videoIds, what + ": video ids differ:" + idsText(a.videoIds) + " /" + idsText(b.videoIds));
-    require(a.audioIds == b.audioIds, what + ": audio ids differ:" + idsText(a.audioIds) + " /" + idsText(b.audioIds));
-    require(a.subIds == b.subIds, what + ": subpicture ids differ:" + idsText(a.subIds) + " /" + idsText(b.subIds));
-    require(a.videoDetails == b.videoDetails && a.audioDetails == b.audioDetails, what + ": details flags differ");
-    require(a.stopFlag == b.stopFlag, what + ": StopFlag differs");
-    require(a.scrambled == b.scrambled, what + ": the scrambling bits were seen by one run only");
-    require(a.position == b.position, what + ": the runs end at different positions");
-    require(a.error == b.error, what + ": errors differ: '" + a.error + "' / '" + b.error + "'");
-    require(a.outputs.size() == b.outputs.size(), what + ": output counts differ");
-    std::vector<int> boxes = slotBoxIndexes();
-    for (std::size_t k = 0; k < a.outputs.size(); ++k)
-        require(a.outputs[k] == b.outputs[k], what + ": output " + outputFileName(boxes[k]) + " differs: " +
-                                                  std::to_string(a.outputs[k].size()) + " bytes / " +
-                                                  std::to_string(b.outputs[k].size()) + " bytes");
+    std::string difference = test::outcomeDifference(a, b);
+    require(difference.empty(), what + ":\n" + difference);
 }
 
 void requireSlotRules(const EngineOutcome& o) {

@@ -7,13 +7,11 @@
 // block. So packets cut by the
 // block boundary are reached without 256 KiB inputs.
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "engine/demux_state.h"
 #include "fuzz_common.h"
+#include "support/engine_outcome.h"
 
 namespace strandex::fuzz {
 
@@ -22,30 +20,14 @@ inline constexpr std::uint8_t kStraddleMarker = 0xB5;
 // Writes the source file for the input into processDir(); returns its size.
 std::size_t writeSource(const std::uint8_t* data, std::size_t size, const std::string& path);
 
-struct EngineOutcome {
-    std::vector<std::string> log;
-    std::array<std::int32_t, 2> frames{};
-    std::array<std::int32_t, 16> videoIds{};
-    std::array<std::int32_t, 16> audioIds{};
-    std::array<std::int32_t, 32> subIds{};
-    std::array<bool, 2> videoDetails{};
-    std::array<bool, 16> audioDetails{};
-    std::uint8_t stopFlag = 0;
-    bool scrambled = false;
-    std::int64_t position = 0;
-    std::string error;          // a FileError's text, when the run raised one
-    std::vector<Bytes> outputs;  // write mode: one per slot box, in box order
-};
-
-// The 34 boxes that stand for a slot, and the output file name of each.
-std::vector<int> slotBoxIndexes();
-std::string outputFileName(int boxIndex);
+// What a run leaves behind: the tests' outcome, compared the same way.
+using EngineOutcome = test::Outcome;
 
 // Runs demux over the source file with the in-memory front end (count
-// frames and details ticked). In write mode every slot box is ticked and
-// its output created in outDir; the outputs are closed and read back.
-// While the file fits one block, the read buffer past its end is poisoned,
-// so AddressSanitizer stops any read beyond the bytes read.
+// frames and details ticked). With an output folder every slot box is
+// ticked and its output created there; the outputs are closed and read
+// back. While the file fits one block, the read buffer past its end is
+// poisoned, so AddressSanitizer stops any read beyond the bytes read.
 EngineOutcome runEngine(const std::string& source, std::size_t fileSize, RunMode mode, bool plain,
                         const std::string& outDir = "");
 

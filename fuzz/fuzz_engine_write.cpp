@@ -15,23 +15,18 @@
 #include "engine/demux.h"
 #include "engine_input.h"
 #include "support/payload_slices.h"
+#include "support/slot_outputs.h"
 
 using namespace strandex;
 using namespace strandex::fuzz;
 
 namespace {
 
-test::SlotOutput slotOutput(const EngineOutcome& o, std::size_t k) {
-    if (k < 2) return {test::OutputKind::Video, int(k), o.videoIds[k]};
-    if (k < 18) return {test::OutputKind::Audio, int(k - 2), o.audioIds[k - 2]};
-    return {test::OutputKind::Subpicture, int(k - 18), o.subIds[k - 18]};
-}
-
 EngineOutcome writeRun(const std::string& source, std::size_t fileSize, bool plain) {
     std::string dir = freshDir(plain ? "out-plain" : "out-fast");
     EngineOutcome o = runEngine(source, fileSize, RunMode::Write, plain, dir);
     std::vector<std::string> expected;
-    for (int box : slotBoxIndexes()) expected.push_back(outputFileName(box));
+    for (Box box : test::slotBoxes()) expected.push_back(test::outputFileName(box));
     std::sort(expected.begin(), expected.end());
     std::vector<std::string> found = namesIn(dir);
     require(found == expected, "the output folder holds other files than the 34 outputs:\n" + joined(found));
@@ -58,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Bytes& out : fast.outputs) written += out.size();
     require(written <= fileSize, "the outputs hold " + std::to_string(written) + " bytes of a " +
                                      std::to_string(fileSize) + "-byte source");
-    std::vector<int> boxes = slotBoxIndexes();
+    std::vector<Box> boxes = test::slotBoxes();
     test::PayloadAccount account(file.data(), file.size());
     for (std::size_t k = 0; k < fast.outputs.size(); ++k) {
-        std::string why = account.explain(slotOutput(fast, k), fast.outputs[k]);
-        require(why.empty(), outputFileName(boxes[k]) + ": " + why);
+        std::string why = account.explain(test::slotOutput(fast, k), fast.outputs[k]);
+        require(why.empty(), test::outputFileName(boxes[k]) + ": " + why);
     }
 
     EngineOutcome scan = runEngine(source, fileSize, RunMode::Scan, false);

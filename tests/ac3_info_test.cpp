@@ -11,6 +11,7 @@
 #include "engine/stream_table.h"
 #include "support/ac3_vc1_headers.h"
 #include "support/analyser_lines.h"
+#include "support/fixture_files.h"
 #include "support/probe_report.h"
 
 using namespace strandex;
@@ -59,8 +60,6 @@ Lines operator+(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 }  // namespace
 

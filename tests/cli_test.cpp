@@ -111,23 +111,16 @@ TEST(Cli, MissingSourceIsAnErrorOnStderr) {
 TEST(Cli, UsageErrorsExitTwoWithNothingOnStdout) {
     TempDir dir;
     std::string source = dir.write("sample.EVO", sampleStream());
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {},
-             {"read"},
-             {"read", source, "--frobnicate"},
-             {"scan", source},
-             {"read", source, "--streams", "audio16"},
-             {"read", source, "--streams", "video0,video2"},
-             {"read", source, "--streams", "subtitle1"},
-             {"read", source, "--output-dir"},
-         }) {
-        std::string line;
-        for (const auto& a : args) line += a + " ";
-        CliResult r = runCli(dir, args);
-        EXPECT_EQ(r.exitCode, 2) << line;
-        EXPECT_EQ(r.out, "") << line;
-        EXPECT_NE(r.err, "") << line;
-    }
+    expectUsageErrors(dir, {
+        {},
+        {"read"},
+        {"read", source, "--frobnicate"},
+        {"scan", source},
+        {"read", source, "--streams", "audio16"},
+        {"read", source, "--streams", "video0,video2"},
+        {"read", source, "--streams", "subtitle1"},
+        {"read", source, "--output-dir"},
+    });
     CliResult help = runCli(dir, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("strandex-cli read"), std::string::npos);

@@ -155,18 +155,11 @@ TEST(CliXpl, RebuildAfterThePlaylistKeepsEveryPack) {
 
 TEST(CliXpl, UsageErrors) {
     TempDir dir;
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"xpl"},
-             {"read", "a.EVO", "--xpl", kPlaylist},
-             {"xpl", kPlaylist, "--xpl", kPlaylist},
-             {"demux", "a.EVO", "--source", "b.EVO"},
-             {"xpl", kPlaylist, "--source"},
-         }) {
-        std::string line;
-        for (const auto& a : args) line += a + " ";
-        CliResult r = runCli(dir, args);
-        EXPECT_EQ(r.exitCode, 2) << line;
-        EXPECT_EQ(r.out, "") << line;
-        EXPECT_NE(r.err, "") << line;
-    }
+    expectUsageErrors(dir, {
+        {"xpl"},
+        {"read", "a.EVO", "--xpl", kPlaylist},
+        {"xpl", kPlaylist, "--xpl", kPlaylist},
+        {"demux", "a.EVO", "--source", "b.EVO"},
+        {"xpl", kPlaylist, "--source"},
+    });
 }

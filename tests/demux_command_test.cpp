@@ -14,8 +14,11 @@
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
 #include "engine/file_io.h"
+#include "support/command_bench.h"
 #include "support/engine_checks.h"
+#include "support/failing_files.h"
 #include "support/pack_builder.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -24,8 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-constexpr std::size_t kFourMiB = 4194304;  // the first point where events run
 
 // n VC-1 frames: the frame start code, then four bytes of the tag.
 Bytes vc1Frames(int n, std::uint8_t tag) {
@@ -61,70 +62,14 @@ struct Part {
     }
 };
 
-// Open descriptors of this process.
-int openFiles() {
-    int n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++n;
-    return n;
-}
-
 bool startsWith(const Bytes& whole, const Bytes& start) {
     return start.size() <= whole.size() && std::equal(start.begin(), start.end(), whole.begin());
 }
 
-// A source folder laid out as on a disc (HVDVD_TS) and an output folder in
-// one temporary folder.
-class Demux : public ::testing::Test {
+class Demux : public ::testing::Test, protected CommandBench {
 protected:
-    MemoryFrontEnd ui;
-    Session session{ui};
-    DialogPresets dialogs;
-    TempDir dir;
-    std::string source = dir.file("HVDVD_TS");
-    std::string out = dir.file("out");
-
-    Demux() {
-        fs::create_directory(source);
-        fs::create_directory(out);
-        ui.setText(Edit::eWorkdir, out);
-    }
-
-    std::string write(const std::string& name, const Bytes& content) {
-        return dir.write("HVDVD_TS/" + name, content);
-    }
-    // Chooses the file as the source and reads it, as the user does before
-    // Demux.
-    void readEvo(const std::string& name) {
-        ui.setText(Edit::eEVOfile, source + "/" + name);
-        EVOadj(session, dialogs);
-        bCheckClick(session);
-    }
-    Lines demux() {
-        std::size_t before = ui.logLines.size();
-        bDemuxClick(session);
-        return Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end());
-    }
-    // Runs Demux expecting a file error; returns its text.
-    std::string demuxError() {
-        try {
-            bDemuxClick(session);
-        } catch (const FileError& e) {
-            return e.what();
-        }
-        ADD_FAILURE() << "no error raised";
-        return "";
-    }
-    Bytes output(const std::string& name) const { return readFile(out + "/" + name); }
-    bool anyOutputOpen() const {
-        const StreamTable& t = session.table;
-        for (const auto& f : t.VideoOut)
-            if (f.isOpen()) return true;
-        for (const auto& f : t.AudioOut)
-            if (f.isOpen()) return true;
-        for (const auto& f : t.SubpictureOut)
-            if (f.isOpen()) return true;
-        return false;
-    }
+    Lines demux() { return linesOf(bDemuxClick); }
+    std::string demuxError() { return run(bDemuxClick); }
 };
 
 // Two small parts of a feature.
@@ -350,7 +295,7 @@ TEST_F(Demux, MissingOutputFolderStopsBeforeTheEngineRuns) {
     readEvo("FEATURE_1.EVO");
     std::string missing = dir.file("nowhere");
     ui.setText(Edit::eWorkdir, missing);
-    int files = openFiles();
+    int files = openDescriptors();
     std::size_t before = ui.logLines.size();
     EXPECT_EQ(demuxError(),
               "Cannot create file \"" + missing + "/FEATURE_1.VC-1.stream.0.mpv\". No such file or directory");
@@ -358,7 +303,7 @@ TEST_F(Demux, MissingOutputFolderStopsBeforeTheEngineRuns) {
               (Lines{"Opening file FEATURE_1.EVO", "File size: 0 Mbytes."}));
     EXPECT_FALSE(ui.enabled(Button::bDemux));
     EXPECT_EQ(ui.panels[0], " Opening");
-    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(openDescriptors(), files);
     EXPECT_FALSE(session.table.SourceStream.isOpen());
     // A change of a tick makes it usable again.
     ui.setTicked(audioBox(3), false);
@@ -370,14 +315,14 @@ TEST_F(Demux, FileThatCannotBeCreatedLeavesTheOnesBeforeItEmpty) {
     readEvo("FEATURE_1.EVO");
     std::string blocked = out + "/FEATURE_1.DD+.stream.03.mpa";
     fs::create_directory(blocked);
-    int files = openFiles();
+    int files = openDescriptors();
     std::size_t before = ui.logLines.size();
     EXPECT_EQ(demuxError(), "Cannot create file \"" + blocked + "\". Is a directory");
     EXPECT_EQ(Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end()),
               (Lines{"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
                      "Creating " + out + "/FEATURE_1.VC-1.stream.0.mpv"}));
     EXPECT_EQ(output("FEATURE_1.VC-1.stream.0.mpv"), Bytes{});
-    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(openDescriptors(), files);
     EXPECT_FALSE(anyOutputOpen());
     EXPECT_FALSE(ui.enabled(Button::bDemux));
 }
@@ -426,11 +371,11 @@ TEST_F(Demux, DiskFullDuringTheRunIsAStreamWriteErrorThatKeepsTheOtherFiles) {
     write("FEATURE_1.EVO", one.file);
     readEvo("FEATURE_1.EVO");
     fs::create_symlink("/dev/full", out + "/FEATURE_1.VC-1.stream.0.mpv");
-    int files = openFiles();
+    int files = openDescriptors();
     std::size_t before = ui.logLines.size();
     EXPECT_EQ(demuxError(), kStreamWriteError);
     EXPECT_EQ(ui.logLines.size(), before + 4);  // up to the "Creating " lines
-    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(openDescriptors(), files);
     EXPECT_FALSE(anyOutputOpen());
     EXPECT_FALSE(session.table.SourceStream.isOpen());
     EXPECT_FALSE(ui.enabled(Button::bDemux));
@@ -446,11 +391,11 @@ TEST_F(Demux, WriteFailingAtTheCloseIsAStreamWriteErrorToo) {
     write("FEATURE_1.EVO", one.file);
     readEvo("FEATURE_1.EVO");
     fs::create_symlink("/dev/full", out + "/FEATURE_1.VC-1.stream.0.mpv");
-    int files = openFiles();
+    int files = openDescriptors();
     std::size_t before = ui.logLines.size();
     EXPECT_EQ(demuxError(), kStreamWriteError);
     EXPECT_EQ(ui.logLines.size(), before + 4);  // no "Done.", no frame count
-    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(openDescriptors(), files);
     EXPECT_FALSE(anyOutputOpen());
     EXPECT_EQ(output("FEATURE_1.DD+.stream.03.mpa"), one.audio);
 }
@@ -469,9 +414,9 @@ TEST_F(Demux, SubpictureHeaderThatCannotBeWrittenIsAStreamWriteError) {
     readEvo("FEATURE_1.EVO");
     ASSERT_TRUE(ui.ticked(subBox(0)));
     fs::create_symlink("/dev/full", out + "/FEATURE_1.Subpicture.00.sup");
-    int files = openFiles();
+    int files = openDescriptors();
     EXPECT_EQ(demuxError(), kStreamWriteError);
-    EXPECT_EQ(openFiles(), files);
+    EXPECT_EQ(openDescriptors(), files);
     EXPECT_FALSE(anyOutputOpen());
     EXPECT_FALSE(ui.enabled(Button::bDemux));
 }

@@ -20,9 +20,11 @@
 #include "commands/source_selection.h"
 #include "engine/file_io.h"
 #include "playlist/read_xpl_command.h"
+#include "support/command_bench.h"
 #include "support/engine_checks.h"
 #include "support/failing_files.h"
 #include "support/pack_builder.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -31,9 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-constexpr std::size_t kBlock = 262144;     // what the engine reads at a time
-constexpr std::size_t kFourMiB = 4194304;  // where events run and Cancel acts
 
 const std::string kVideoName = "VC-1.stream.0.mpv";
 const std::string kAudioName = "DD+.stream.00.mpa";
@@ -73,64 +72,26 @@ Feature feature(std::uint8_t tag) {
     p.padTo(kFourMiB);
     Part early = p;
     for (int k = 0; k < 20; ++k) p.add(static_cast<std::uint8_t>(tag + 0x40 + k));
-    p.padTo(kFourMiB + 2 * kBlock);
+    p.padTo(kFourMiB + 2 * kBlockSize);
     return {early, p};
 }
 
-Bytes head(const Bytes& bytes, std::size_t n) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)); }
-
-// A source folder laid out as on a disc and an output folder.
-class FileFaults : public ::testing::Test {
+class FileFaults : public ::testing::Test, protected CommandBench {
 protected:
-    MemoryFrontEnd ui;
-    Session session{ui};
-    DialogPresets dialogs;
-    TempDir dir;
-    std::string sources = dir.file("HVDVD_TS");
-    std::string out = dir.file("out");
     int descriptors = 0;
     Lines scanned;  // what the first Read EVO logged before "Done."
 
-    FileFaults() {
-        fs::create_directory(sources);
-        fs::create_directory(out);
-        ui.setText(Edit::eWorkdir, out);
-    }
-
-    std::string write(const std::string& name, const Bytes& content) {
-        return dir.write("HVDVD_TS/" + name, content);
-    }
-    std::string source(const std::string& name = "FEATURE_1.EVO") const { return sources + "/" + name; }
     // Chooses the source and reads it, as the user does before Demux or
     // Rebuild; counts the descriptors open then.
     void readEvo(const std::string& name = "FEATURE_1.EVO") {
-        ui.setText(Edit::eEVOfile, source(name));
-        EVOadj(session, dialogs);
-        std::size_t before = ui.logLines.size();
-        bCheckClick(session);
-        scanned = Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end());
+        choose(name);
+        scanned = linesOf(bCheckClick);
         scanned.erase(std::find(scanned.begin(), scanned.end(), "Done."), scanned.end());
         descriptors = openDescriptors();
     }
-    // Runs a command; returns the text of the error it raised, "" if none.
-    std::string run(void (*command)(Session&), Lines* log = nullptr) {
-        std::size_t before = ui.logLines.size();
-        std::string error;
-        try {
-            command(session);
-        } catch (const FileError& e) {
-            error = e.what();
-        }
-        if (log) *log = Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end());
-        return error;
-    }
-    Bytes output(const std::string& name) const { return readFile(out + "/" + name); }
     void expectEverythingClosed() const {
-        const StreamTable& t = session.table;
-        EXPECT_FALSE(t.SourceStream.isOpen());
-        for (const auto* files : {&t.AudioOut, &t.SubpictureOut})
-            for (const auto& f : *files) EXPECT_FALSE(f.isOpen());
-        for (const auto& f : t.VideoOut) EXPECT_FALSE(f.isOpen());
+        EXPECT_FALSE(session.table.SourceStream.isOpen());
+        EXPECT_FALSE(anyOutputOpen());
         EXPECT_EQ(openDescriptors(), descriptors);
     }
     Lines creating(const std::string& prefix) const {
@@ -263,7 +224,7 @@ TEST_F(FileFaults, SourceShrinkingUnderTheRunEndsItWithWhatWasRead) {
     readEvo();
     // At 4 MiB the file is cut half a block further on: that half block is
     // still read, then the run finds the end before the size it was told.
-    const std::size_t cut = kFourMiB + kBlock / 2;
+    const std::size_t cut = kFourMiB + kBlockSize / 2;
     ui.onEvents = [&] { fs::resize_file(source(), cut); };
     const std::string shrunk =
         "Cannot read file \"" + source() + "\". The file ended before its size was read";
@@ -422,7 +383,7 @@ TEST_F(FileFaults, CancelAnsweredNoInTheFirstPartAndYesInTheSecond) {
 
 TEST_F(FileFaults, PlaylistThatCannotBeReadEndsReadXplWithItsFileClosed) {
     std::string text = "<Playlist>\n";
-    while (text.size() < 2 * kBlock) text += "<Title displayName=\"x\"/>\n";
+    while (text.size() < 2 * kBlockSize) text += "<Title displayName=\"x\"/>\n";
     text += "</Playlist>\n";
     fs::create_directory(dir.file("ADV_OBJ"));
     std::string playlist = dir.write("ADV_OBJ/VPLST000.XPL", Bytes(text.begin(), text.end()));
@@ -438,7 +399,7 @@ TEST_F(FileFaults, PlaylistThatCannotBeReadEndsReadXplWithItsFileClosed) {
     EXPECT_EQ(openDescriptors(), descriptors);
 
     files.failOpen("VPLST000.XPL", 0);
-    files.failReadAt("VPLST000.XPL", kBlock + 100);
+    files.failReadAt("VPLST000.XPL", kBlockSize + 100);
     EXPECT_EQ(run(bReadXPLClick, &log), "Cannot read file \"" + playlist + "\". Input/output error");
     EXPECT_EQ(log, (Lines{"Open VPLST000.XPL", "Filesize: " + std::to_string(text.size()) + " bytes"}));
     EXPECT_FALSE(ui.enabled(Button::bReadXPL));

@@ -11,25 +11,16 @@
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
 #include "engine/demux.h"
+#include "support/byte_difference.h"
+#include "support/command_bench.h"
+#include "support/fast_path_check.h"
+#include "support/fixture_files.h"
 #include "support/pack_builder.h"
 
 using namespace strandex;
 using namespace strandex::test;
 
 namespace {
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
-
-// "" when equal; otherwise the sizes and the first byte that differs, which
-// says more than a dump of two buffers of a few hundred KiB.
-std::string difference(const Bytes& got, const Bytes& want) {
-    std::size_t n = std::min(got.size(), want.size());
-    std::size_t i = 0;
-    while (i < n && got[i] == want[i]) ++i;
-    if (i == n && got.size() == want.size()) return "";
-    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(want.size()) +
-           ", first difference at byte " + std::to_string(i);
-}
 
 // A user who chose the fixture and pressed "Read EVO", then had the ticked
 // streams written as the Demux command drives the engine.
@@ -70,12 +61,6 @@ struct Reader {
         return contents;
     }
 
-    std::vector<Box> enabledBoxes() const {
-        std::vector<Box> boxes;
-        for (int i = 0; i < kStreamBoxCount; ++i)
-            if (ui.boxEnabled(boxAt(i))) boxes.push_back(boxAt(i));
-        return boxes;
-    }
 };
 
 }  // namespace
@@ -114,15 +99,14 @@ TEST(DvdVobTwoAc3, ReadEvoReportsTheStreamsAndFramesFfprobeFinds) {
     Reader r;
     EXPECT_EQ(r.readEvo("two_ac3.vob"), expected);
     EXPECT_EQ(r.session.table.FrameCount[0], 60);
-    EXPECT_EQ(r.enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(0), audioBox(1)}));
+    EXPECT_EQ(enabledBoxes(r.ui), (std::vector<Box>{videoBox(0), audioBox(0), audioBox(1)}));
     EXPECT_EQ(r.ui.caption(videoBox(0)), "MPEG-2.stream.0");
     EXPECT_EQ(r.ui.caption(audioBox(0)), "DD.stream.00");
     EXPECT_EQ(r.ui.caption(audioBox(1)), "DD.stream.01");
 
-    // The plain byte step, without the fast paths, reads the file alike.
-    Reader plain;
-    plain.session.plainByteStep = true;
-    EXPECT_EQ(plain.readEvo("two_ac3.vob"), expected);
+    // The plain byte step, without the fast paths, reads and writes the file alike.
+    expectFastEqualsPlain(readFile(fixture("two_ac3.vob")), RunMode::Scan);
+    expectFastEqualsPlain(readFile(fixture("two_ac3.vob")), RunMode::Write);
 
     // Without "Detailed info" the log is exactly the lines above less the
     // indented ones (First PTS and the analyser's): nothing else is written.
@@ -145,9 +129,9 @@ TEST(DvdVobTwoAc3, WriteModeGivesFfmpegsDemuxOfEachStream) {
     auto out = r.writeTicked("two_ac3.vob");
     EXPECT_EQ(r.ui.logLines.size(), linesBefore);  // write mode logs nothing
     ASSERT_EQ(out.size(), 3u);
-    EXPECT_EQ(difference(out[videoBox(0)], readFile(fixture("two_ac3.video.m2v"))), "");
-    EXPECT_EQ(difference(out[audioBox(0)], readFile(fixture("two_ac3.audio0.ac3"))), "");
-    EXPECT_EQ(difference(out[audioBox(1)], readFile(fixture("two_ac3.audio1.ac3"))), "");
+    EXPECT_EQ(bytesDifference(out[videoBox(0)], readFile(fixture("two_ac3.video.m2v"))), "");
+    EXPECT_EQ(bytesDifference(out[audioBox(0)], readFile(fixture("two_ac3.audio0.ac3"))), "");
+    EXPECT_EQ(bytesDifference(out[audioBox(1)], readFile(fixture("two_ac3.audio1.ac3"))), "");
     EXPECT_EQ(r.session.table.FrameCount[0], 60);  // the ticked video slot is counted
     EXPECT_EQ(r.session.table.FrameCount[1], 0);
 }
@@ -180,15 +164,15 @@ TEST(DvdVobLpcmAndAc3, OnlyTheFirstSubstreamOfTheSharedSlotIsReportedAndWritten)
                   "Done.",
                   "30 frames (0:00:01 s) count in video stream 0.",  // 1.25125 s
               }));
-    EXPECT_EQ(r.enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(0)}));
+    EXPECT_EQ(enabledBoxes(r.ui), (std::vector<Box>{videoBox(0), audioBox(0)}));
     EXPECT_EQ(r.ui.caption(audioBox(0)), "LPCM.stream.00");
 
     auto out = r.writeTicked("lpcm_ac3.vob");
     ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(difference(out[videoBox(0)], readFile(fixture("lpcm_ac3.video.m2v"))), "");
+    EXPECT_EQ(bytesDifference(out[videoBox(0)], readFile(fixture("lpcm_ac3.video.m2v"))), "");
     // The payload after the 7-byte LPCM substream header is the bare 16-bit
     // big-endian stereo samples, which is what ffmpeg's decode to s16be
     // gives; a single AC-3 byte interleaved would change size and content.
-    EXPECT_EQ(difference(out[audioBox(0)], readFile(fixture("lpcm_ac3.audio0.pcm"))), "");
+    EXPECT_EQ(bytesDifference(out[audioBox(0)], readFile(fixture("lpcm_ac3.audio0.pcm"))), "");
     EXPECT_EQ(r.session.table.FrameCount[0], 30);
 }

@@ -20,6 +20,7 @@
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
+#include "support/fixture_files.h"
 #include "support/pack_builder.h"
 #include "support/probe_report.h"
 
@@ -38,8 +39,6 @@ std::vector<std::string> fixtureVobs() {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 // The count recorded in the probe text beside the VOB, if there is one.
 std::optional<int> recordedFrames(const std::string& vob) {

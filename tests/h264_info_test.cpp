@@ -10,6 +10,7 @@
 #include "commands/source_selection.h"
 #include "support/engine_checks.h"
 #include "support/engine_harness.h"
+#include "support/fixture_files.h"
 #include "support/video_headers.h"
 
 using namespace strandex;
@@ -21,8 +22,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 Lines analyse(const Bytes& chunk, std::uint32_t pts = 0) { return analyseVideo(H264info, chunk, pts); }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 Bytes highProfileSps(int levelIdc = 41) { return sps(0x67, 100, 0x00, levelIdc); }
 

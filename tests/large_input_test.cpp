@@ -16,6 +16,7 @@
 #include "commands/source_selection.h"
 #include "support/engine_checks.h"
 #include "support/pack_builder.h"
+#include "support/subpicture_header.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -94,7 +95,7 @@ protected:
                      framePacks(kHeadFrames, big->video);
         big->tailAudio = Bytes{0x0B, 0x77} + repeat(0xB2, 500);
         Bytes sub{0x00, 0x20, 0x00, 0x10, 0xC3};
-        big->tailSub = Bytes{'S', 'P', 0x40, 0x0D, 0x03, 0x00, 0, 0, 0, 0} + sub;  // PTS 200000
+        big->tailSub = subpictureHeader(200000) + sub;
         Bytes tail = pack({privateStream1(ac3Payload(0x89, big->tailAudio), 190000),
                            privateStream1(subpicturePayload(0x22, sub), 200000)}) +
                      framePacks(kTailFrames, big->video);

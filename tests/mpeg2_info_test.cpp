@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "analysers/analysers.h"
+#include "support/fixture_files.h"
 #include "support/video_headers.h"
 
 using namespace strandex;
@@ -16,8 +17,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 Lines analyse(const Bytes& chunk, std::uint32_t pts = 0) { return analyseVideo(MPEG2info, chunk, pts); }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 // A PAL sequence start: header, extension, group, I picture.
 Bytes palStart(std::uint32_t bitRateValue = 1) {

@@ -11,7 +11,9 @@
 #include "commands/read_evo.h"
 #include "commands/source_selection.h"
 #include "engine/file_io.h"
+#include "support/command_bench.h"
 #include "support/pack_builder.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -86,12 +88,6 @@ protected:
         ::close(fd);
         return path;
     }
-    std::vector<Box> enabledBoxes() const {
-        std::vector<Box> boxes;
-        for (int i = 0; i < kStreamBoxCount; ++i)
-            if (ui.boxEnabled(boxAt(i))) boxes.push_back(boxAt(i));
-        return boxes;
-    }
     void expectNothingOffered() {
         for (int i = 0; i < kStreamBoxCount; ++i) {
             Box box = boxAt(i);
@@ -147,7 +143,7 @@ TEST_F(ReadEvo, EmptyFileOffersNothing) {
 
 TEST_F(ReadEvo, OffersOneTickedCaptionedBoxPerStreamFound) {
     readEvo(pack({vc1Packet(0x55, 1), audioPacket(0xC3), subpicturePacket(0x20)}));
-    EXPECT_EQ(enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(3), subBox(0)}));
+    EXPECT_EQ(enabledBoxes(ui), (std::vector<Box>{videoBox(0), audioBox(3), subBox(0)}));
     EXPECT_EQ(ui.caption(videoBox(0)), "VC-1.stream.0");
     EXPECT_EQ(ui.caption(audioBox(3)), "DD+.stream.03");
     EXPECT_EQ(ui.caption(subBox(0)), "Subpicture.00");
@@ -193,14 +189,14 @@ TEST_F(ReadEvo, FrameCountLinesForEachVideoSlotInOrder) {
 TEST_F(ReadEvo, CancelDuringTheScanOffersWhatWasFoundSoFar) {
     // Cancel acts at the first progress point, after 4 MiB; the DD stream
     // beyond it is never reached.
-    Bytes file = padTo(pack({vc1Packet(0x55, 24), audioPacket(0xC0)}), 4194304 + 262144);
+    Bytes file = padTo(pack({vc1Packet(0x55, 24), audioPacket(0xC0)}), kFourMiB + kBlockSize);
     file += pack({audioPacket(0x85)});
     ui.onEvents = [&] { bCancelClick(session); };
-    Lines log = readEvo(padTo(file, 4194304 + 3 * 262144));
+    Lines log = readEvo(padTo(file, kFourMiB + 3 * kBlockSize));
     EXPECT_EQ(log, (Lines{"Opening file FEATURE_1.EVO", "File size: 4 Mbytes.", "VC-1 video stream 0 found!",
                           "   First PTS = 00015F90", "DD+ audio stream 0 found!", "   First PTS = 00015F90",
                           "Done."}));
-    EXPECT_EQ(enabledBoxes(), (std::vector<Box>{videoBox(0), audioBox(0)}));
+    EXPECT_EQ(enabledBoxes(ui), (std::vector<Box>{videoBox(0), audioBox(0)}));
     EXPECT_TRUE(ui.ticked(videoBox(0)));
     EXPECT_FALSE(ui.ticked(audioBox(5)));
     EXPECT_TRUE(ui.questions.empty());  // a scan stops without asking
@@ -224,7 +220,7 @@ TEST_F(ReadEvo, MissingSourceStopsAfterTheOpeningLine) {
               (Lines{"Opening file FEATURE_2.EVO"}));
     EXPECT_EQ(ui.panels[0], " Opening");
     // The boxes as the reset left them: disabled and "No …", ticks untouched.
-    EXPECT_TRUE(enabledBoxes().empty());
+    EXPECT_TRUE(enabledBoxes(ui).empty());
     EXPECT_EQ(ui.caption(videoBox(0)), "No video stream");
     EXPECT_EQ(ui.caption(audioBox(0)), "No audio stream");
     EXPECT_TRUE(ui.ticked(videoBox(0)));
@@ -235,7 +231,7 @@ TEST_F(ReadEvo, MissingSourceStopsAfterTheOpeningLine) {
 }
 
 TEST_F(ReadEvo, NoSecondCommandStartsWhileOneRuns) {
-    Bytes file = padTo(pack({audioPacket(0x80)}), 4194304 + 4096);
+    Bytes file = padTo(pack({audioPacket(0x80)}), kFourMiB + 4096);
     int nested = 0;
     bool tried = false;
     bool checkEnabledInside = true;

@@ -25,8 +25,13 @@
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
 #include "engine/file_io.h"
+#include "support/byte_difference.h"
+#include "support/command_bench.h"
 #include "support/engine_checks.h"
+#include "support/failing_files.h"
+#include "support/fixture_files.h"
 #include "support/pack_builder.h"
+#include "support/test_sizes.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -35,10 +40,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-constexpr std::size_t kFourMiB = 4194304;  // where progress is shown and events run
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 // A packet of each kind; the tag fills the payload so that packs of one
 // stream differ and a misplaced pack shows.
@@ -70,26 +71,6 @@ Bytes padTo(Bytes bytes, std::size_t total) {
     return bytes;
 }
 
-Bytes head(const Bytes& bytes, std::size_t n) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)); }
-
-// "" when equal; otherwise the sizes and the first byte that differs, which
-// says more than a dump of two buffers of a few hundred KiB.
-std::string difference(const Bytes& got, const Bytes& want) {
-    std::size_t n = std::min(got.size(), want.size());
-    std::size_t i = 0;
-    while (i < n && got[i] == want[i]) ++i;
-    if (i == n && got.size() == want.size()) return "";
-    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(want.size()) +
-           ", first difference at byte " + std::to_string(i);
-}
-
-// Open descriptors of this process.
-int openFiles() {
-    int n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd")) ++n;
-    return n;
-}
-
 // The lines of "Read EVO" over a file, in a session of its own, that name a
 // stream found ("DD+ audio stream 0 found!").
 Lines streamsFound(const std::string& path) {
@@ -113,53 +94,11 @@ std::function<void()> progressRecorder(const MemoryFrontEnd& ui, Lines& lines) {
     };
 }
 
-// A source folder as on a disc and an output folder, in one temporary folder.
-class RebuildCommand : public ::testing::Test {
+class RebuildCommand : public ::testing::Test, protected CommandBench {
 protected:
-    MemoryFrontEnd ui;
-    Session session{ui};
-    DialogPresets dialogs;
-    TempDir dir;
-    std::string sources = dir.file("HVDVD_TS");
-    std::string out = dir.file("out");
-
-    RebuildCommand() {
-        fs::create_directory(sources);
-        fs::create_directory(out);
-        ui.setText(Edit::eWorkdir, out);
-    }
-
-    std::string write(const std::string& name, const Bytes& content) {
-        return dir.write("HVDVD_TS/" + name, content);
-    }
-    void choose(const std::string& name) {
-        ui.setText(Edit::eEVOfile, sources + "/" + name);
-        EVOadj(session, dialogs);
-    }
-    // Chooses the file and reads it, as the user does before Rebuild.
-    void readEvo(const std::string& name = "FEATURE_1.EVO") {
-        choose(name);
-        bCheckClick(session);
-    }
-    Lines rebuild() {
-        std::size_t before = ui.logLines.size();
-        bRebuildClick(session);
-        return Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end());
-    }
-    // Runs Rebuild expecting a file error; returns its text.
-    std::string rebuildError() {
-        try {
-            bRebuildClick(session);
-        } catch (const FileError& e) {
-            return e.what();
-        }
-        ADD_FAILURE() << "no error raised";
-        return "";
-    }
-    Bytes output(const std::string& name = "FEATURE_1.rebuilt.EVO") const { return readFile(out + "/" + name); }
-    Lines logSince(std::size_t before) const {
-        return Lines(ui.logLines.begin() + static_cast<long>(before), ui.logLines.end());
-    }
+    Lines rebuild() { return linesOf(bRebuildClick); }
+    std::string rebuildError() { return run(bRebuildClick); }
+    Bytes output(const std::string& name = "FEATURE_1.rebuilt.EVO") const { return CommandBench::output(name); }
     Lines doneLog(const std::string& outputName = "FEATURE_1.rebuilt.EVO", const std::string& size = "0") const {
         return {"Opening file FEATURE_1.EVO", "File size: " + size + " Mbytes.", "Creating " + out + "/" + outputName,
                 "Done."};
@@ -523,14 +462,14 @@ TEST_F(RebuildCommand, ALowerCaseFirstPartIsNeverContinued) {
 }
 
 TEST_F(RebuildCommand, AMissingSourceStopsAfterTheOpeningLine) {
-    int filesBefore = openFiles();
+    int filesBefore = openDescriptors();
     choose("FEATURE_1.EVO");
     EXPECT_EQ(rebuildError(), "Cannot open file \"" + sources + "/FEATURE_1.EVO\". No such file or directory");
     EXPECT_EQ(ui.logLines, (Lines{"Opening file FEATURE_1.EVO"}));
     EXPECT_EQ(ui.panels[0], " Opening");
     EXPECT_EQ(filesIn(out), Lines{});
     EXPECT_FALSE(session.table.SourceStream.isOpen());
-    EXPECT_EQ(openFiles(), filesBefore);
+    EXPECT_EQ(openDescriptors(), filesBefore);
     // The command can run again.
     write("FEATURE_1.EVO", pack({ac3Kind(0xC0, 1)}));
     EXPECT_EQ(rebuild().back(), "Done.");
@@ -541,14 +480,14 @@ TEST_F(RebuildCommand, AMissingOutputFolderIsACreateError) {
     readEvo();
     std::string missing = dir.file("nowhere");
     ui.setText(Edit::eWorkdir, missing);
-    int filesBefore = openFiles();
+    int filesBefore = openDescriptors();
     std::size_t before = ui.logLines.size();
     EXPECT_EQ(rebuildError(),
               "Cannot create file \"" + missing + "/FEATURE_1.rebuilt.EVO\". No such file or directory");
     EXPECT_EQ(logSince(before), (Lines{"Opening file FEATURE_1.EVO", "File size: 0 Mbytes."}));
     EXPECT_EQ(ui.panels[0], " Opening");
     EXPECT_FALSE(session.table.SourceStream.isOpen());
-    EXPECT_EQ(openFiles(), filesBefore);
+    EXPECT_EQ(openDescriptors(), filesBefore);
 }
 
 TEST_F(RebuildCommand, AWriteErrorEndsTheRunWithEveryFileClosed) {
@@ -560,7 +499,7 @@ TEST_F(RebuildCommand, AWriteErrorEndsTheRunWithEveryFileClosed) {
         SCOPED_TRACE(size);
         write("FEATURE_1.EVO", padTo(pack({ac3Kind(0xC0, 1)}), size));
         readEvo();
-        int filesBefore = openFiles();
+        int filesBefore = openDescriptors();
         std::size_t before = ui.logLines.size();
         EXPECT_EQ(rebuildError(), "Stream write error");
         EXPECT_EQ(logSince(before), (Lines{"Opening file FEATURE_1.EVO",
@@ -570,7 +509,7 @@ TEST_F(RebuildCommand, AWriteErrorEndsTheRunWithEveryFileClosed) {
         EXPECT_FALSE(session.table.SourceStream.isOpen());
         EXPECT_FALSE(session.table.VideoOut[0].isOpen());
         EXPECT_FALSE(ui.enabled(Button::bCancel));
-        EXPECT_EQ(openFiles(), filesBefore);
+        EXPECT_EQ(openDescriptors(), filesBefore);
     }
 }
 
@@ -669,7 +608,7 @@ TEST(RebuildDvdVob, SecondAc3TrackBecomesTheFirstAndDemuxesAsFfmpegGivesIt) {
         expected += p;
     }
     EXPECT_GT(dropped, 0);
-    EXPECT_EQ(difference(output, expected), "");
+    EXPECT_EQ(bytesDifference(output, expected), "");
 
     // Read back by the engine: one video and one audio stream, the audio
     // in slot 0; its payload is ffmpeg's demux of the second track.
@@ -685,10 +624,10 @@ TEST(RebuildDvdVob, SecondAc3TrackBecomesTheFirstAndDemuxesAsFfmpegGivesIt) {
     ui.setText(Edit::eWorkdir, dir.file("demux"));
     fs::create_directory(dir.file("demux"));
     bDemuxClick(session);
-    EXPECT_EQ(difference(readFile(dir.file("demux/two_ac3.rebuilt.DD.stream.00.mpa")),
+    EXPECT_EQ(bytesDifference(readFile(dir.file("demux/two_ac3.rebuilt.DD.stream.00.mpa")),
                          readFile(fixture("two_ac3.audio1.ac3"))),
               "");
-    EXPECT_EQ(difference(readFile(dir.file("demux/two_ac3.rebuilt.MPEG-2.stream.0.mpv")),
+    EXPECT_EQ(bytesDifference(readFile(dir.file("demux/two_ac3.rebuilt.MPEG-2.stream.0.mpv")),
                          readFile(fixture("two_ac3.video.m2v"))),
               "");
 }

@@ -1,7 +1,9 @@
-// The "SP" header of a subpicture packet carries that packet's own PTS.
+// The "SP" header of a subpicture packet: "SP", that packet's own PTS and
+// four zero bytes, before the payload of each packet that carried a PTS.
 #include <gtest/gtest.h>
 
 #include "support/engine_harness.h"
+#include "support/subpicture_header.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -18,16 +20,17 @@ Bytes videoWithPtsOnly(std::uint64_t pts) {
 
 TEST(SubpictureHeader, OnlyForPacketsThatCarryTheirOwnPts) {
     Harness h;
-    h.ui.setTicked(subBox(0), true);
-    h.createOutput(subBox(0));
-    Bytes file = pack({privateStream1(subpicturePayload(0x20, {0xAA, 0xBB}), 90000)}) +
+    h.ui.setTicked(subBox(2), true);
+    h.createOutput(subBox(2));
+    Bytes file = pack({privateStream1(subpicturePayload(0x22, {0xAA, 0xBB}), 90000)}) +
                  pack({videoWithPtsOnly(120000)}) +
                  // the unit goes on in a packet without a PTS: no header, although the
                  // video packet before it left its PTS pending
-                 pack({privateStream1(subpicturePayload(0x20, {0xCC}))});
+                 pack({privateStream1(subpicturePayload(0x22, {0xCC}))}) +
+                 pack({privateStream1(subpicturePayload(0x22, {0xDD}), 0)});  // a PTS of 0 counts as none
     h.run(file, RunMode::Write);
-    EXPECT_EQ(h.output(subBox(0)),
-              (Bytes{'S', 'P', 0x90, 0x5F, 0x01, 0x00, 0, 0, 0, 0, 0xAA, 0xBB, 0xCC}));
+    EXPECT_EQ(h.output(subBox(2)), (subpictureHeader(90000) + Bytes{0xAA, 0xBB, 0xCC, 0xDD}));
+    EXPECT_EQ(subpictureHeader(90000), (Bytes{'S', 'P', 0x90, 0x5F, 0x01, 0x00, 0, 0, 0, 0}));
 }
 
 TEST(SubpictureHeader, UntickedSlotsPtsDoesNotReachAnotherSlot) {

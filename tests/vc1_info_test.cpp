@@ -11,6 +11,7 @@
 #include "support/ac3_vc1_headers.h"
 #include "support/engine_checks.h"
 #include "support/engine_harness.h"
+#include "support/fixture_files.h"
 #include "support/probe_report.h"
 #include "support/video_headers.h"
 
@@ -64,8 +65,6 @@ Vc1SequenceFields rateCodes(int nr, int dr) {
     f.framerateDr = dr;
     return f;
 }
-
-std::string fixture(const std::string& name) { return std::string(STRANDEX_FIXTURES) + "/" + name; }
 
 }  // namespace
 

@@ -5,22 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/demux.h"
-#include "support/engine_outcome.h"
+#include "support/fast_path_check.h"
 #include "support/payload_slices.h"
+#include "support/slot_outputs.h"
 #include "support/stream_fuzz.h"
+#include "support/subpicture_header.h"
 
 using namespace strandex;
 using namespace strandex::test;
-
-namespace {
-
-SlotOutput slotOutput(const Outcome& o, std::size_t k) {
-    if (k < 2) return {OutputKind::Video, int(k), o.videoIds[k]};
-    if (k < 18) return {OutputKind::Audio, int(k - 2), o.audioIds[k - 2]};
-    return {OutputKind::Subpicture, int(k - 18), o.subIds[k - 18]};
-}
-
-}  // namespace
 
 TEST(WriteModeOutputs, AreWholePayloadsOfTheirOwnStream) {
     std::vector<Box> boxes = slotBoxes();
@@ -57,6 +49,6 @@ TEST(WriteModeOutputs, TheAccountRejectsWhatIsNotAWholePayloadOfTheStream) {
     EXPECT_NE(explain({OutputKind::Audio, 1, -1}, {1, 2, 3}), "");
     // A subpicture packet with a PTS comes with its "SP" header.
     SlotOutput sub1{OutputKind::Subpicture, 1, 0x21};
-    EXPECT_EQ(explain(sub1, {'S', 'P', 0x90, 0x5F, 0x01, 0x00, 0, 0, 0, 0, 6, 7}), "");
+    EXPECT_EQ(explain(sub1, subpictureHeader(90000) + Bytes{6, 7}), "");
     EXPECT_NE(explain(sub1, {6, 7}), "");
 }

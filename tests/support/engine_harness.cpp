@@ -1,18 +1,9 @@
 #include "support/engine_harness.h"
 
-#include "commands/stream_selection.h"
 #include "engine/demux.h"
+#include "support/slot_outputs.h"
 
 namespace strandex::test {
-
-namespace {
-OutputFile& outputOf(StreamTable& t, Box box) {
-    int i = boxIndex(box);
-    if (i < 8) return t.VideoOut.at(static_cast<std::size_t>(i));
-    if (i < 24) return t.AudioOut.at(static_cast<std::size_t>(i - 8));
-    return t.SubpictureOut.at(static_cast<std::size_t>(i - 24));
-}
-}  // namespace
 
 std::vector<std::string> Harness::run(const Bytes& file, RunMode mode) {
     std::size_t before = ui.logLines.size();
@@ -24,7 +15,7 @@ std::vector<std::string> Harness::run(const Bytes& file, RunMode mode) {
 
 std::string Harness::createOutput(Box box) {
     ui.setBoxEnabled(box, true);  // Demux makes files for enabled boxes only
-    std::string path = dir.file(boxName(box) + ".out");
+    std::string path = dir.file(outputFileName(box));
     outputOf(session.table, box).create(path);
     return path;
 }

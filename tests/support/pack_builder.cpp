@@ -21,6 +21,8 @@ Bytes& operator+=(Bytes& a, const Bytes& b) {
 
 Bytes repeat(std::uint8_t value, std::size_t count) { return Bytes(count, value); }
 
+Bytes head(const Bytes& bytes, std::size_t n) { return Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)); }
+
 Bytes timestamp(std::uint64_t ts, std::uint8_t prefix) {
     return {static_cast<std::uint8_t>((prefix << 4) | ((ts >> 29) & 0x0E) | 1),
             static_cast<std::uint8_t>(ts >> 22),

@@ -15,6 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes operator+(Bytes a, const Bytes& b);
 Bytes& operator+=(Bytes& a, const Bytes& b);
 Bytes repeat(std::uint8_t value, std::size_t count);
+// The first n bytes.
+Bytes head(const Bytes& bytes, std::size_t n);
 
 // The five bytes of a PTS or DTS; prefix is 2 (PTS only), 3 (PTS of a PTS
 // and DTS pair) or 1 (DTS). Bit 32 of ts is kept.

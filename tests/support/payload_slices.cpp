@@ -5,6 +5,8 @@
 #include <optional>
 #include <unordered_set>
 
+#include "support/subpicture_header.h"
+
 namespace strandex::test {
 
 namespace {
@@ -18,7 +20,7 @@ struct Packet {
     int id;             // the identifying byte its slot must hold
     std::size_t from;   // payload, [from, to) of the source
     std::size_t to;
-    std::optional<std::uint32_t> subpictureHeader;  // the PTS of an "SP" header
+    std::optional<std::uint32_t> headerPts;  // the PTS of an "SP" header
 };
 
 std::uint32_t timestampAt(const std::uint8_t* p) {
@@ -95,22 +97,17 @@ std::optional<Packet> packetAt(const std::uint8_t* b, std::size_t n, std::size_t
     std::size_t from = headerEnd + sub->headerBytes;
     if (from > end || from >= n) return std::nullopt;
     Packet p{x, sub->kind, sub->slot, q, from, std::min(end, n), std::nullopt};
-    if (sub->kind == OutputKind::Subpicture && pts && *pts != 0) p.subpictureHeader = pts;
+    if (sub->kind == OutputKind::Subpicture && pts && *pts != 0) p.headerPts = pts;
     return p;
 }
 
 // The bytes the packet adds to its output: the "SP" header, if any, then
 // the payload.
 std::vector<std::uint8_t> headerOf(const Packet& p) {
-    if (!p.subpictureHeader) return {};
-    std::uint32_t t = *p.subpictureHeader;
-    std::vector<std::uint8_t> out;
-    for (std::uint32_t c : {std::uint32_t{'S'}, std::uint32_t{'P'}, t, t >> 8, t >> 16, t >> 24, 0u, 0u, 0u, 0u})
-        out.push_back(static_cast<std::uint8_t>(c));
-    return out;
+    return p.headerPts ? subpictureHeader(*p.headerPts) : std::vector<std::uint8_t>{};
 }
 
-std::size_t pieceSize(const Packet& p) { return (p.subpictureHeader ? 10 : 0) + p.to - p.from; }
+std::size_t pieceSize(const Packet& p) { return (p.headerPts ? kSubpictureHeaderSize : 0) + p.to - p.from; }
 
 bool pieceAt(const std::uint8_t* b, const Packet& p, const std::vector<std::uint8_t>& output, std::size_t at) {
     if (pieceSize(p) > output.size() - at) return false;

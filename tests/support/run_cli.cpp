@@ -42,4 +42,15 @@ CliResult runCli(const TempDir& dir, const std::vector<std::string>& args) {
     return result;
 }
 
+void expectUsageErrors(const TempDir& dir, const std::vector<std::vector<std::string>>& argLists) {
+    for (const auto& args : argLists) {
+        std::string line;
+        for (const auto& a : args) line += a + " ";
+        CliResult r = runCli(dir, args);
+        EXPECT_EQ(r.exitCode, 2) << line;
+        EXPECT_EQ(r.out, "") << line;
+        EXPECT_NE(r.err, "") << line;
+    }
+}
+
 }  // namespace strandex::test

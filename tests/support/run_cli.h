@@ -19,4 +19,8 @@ std::string text(const Bytes& bytes);
 // Stdin from /dev/null; stdout and stderr go through files in the folder.
 CliResult runCli(const TempDir& dir, const std::vector<std::string>& args);
 
+// Each argument list is a usage error: exit code 2, nothing on stdout and
+// a message on stderr.
+void expectUsageErrors(const TempDir& dir, const std::vector<std::vector<std::string>>& argLists);
+
 }  // namespace strandex::test

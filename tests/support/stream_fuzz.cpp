@@ -5,11 +5,12 @@
 #include <optional>
 #include <vector>
 
+#include "engine/stream_table.h"
+
 namespace strandex::test {
 
 namespace {
 
-constexpr std::size_t kBlock = 262144;
 // Room for packets in a pack after its 14-byte pack header.
 constexpr std::size_t kPackRoom = kPackSize - 14;
 
@@ -186,7 +187,7 @@ void damage(Dice& dice, Bytes& s) {
         s[dice.below(static_cast<std::uint32_t>(s.size()))] ^= static_cast<std::uint8_t>(1u << dice.below(8));
     // Start codes and packet heads laid across each block boundary, cut
     // after any of their bytes.
-    for (std::size_t boundary = kBlock; boundary < s.size(); boundary += kBlock) {
+    for (std::size_t boundary = kBlockSize; boundary < s.size(); boundary += kBlockSize) {
         if (!dice.chance(80)) continue;
         Bytes code{0x00, 0x00, 0x01, kStartCodeIds[dice.below(kStartCodeIds.size())]};
         if (dice.chance(50)) code += {0x00, static_cast<std::uint8_t>(dice.below(40)), 0x81, 0x80, 0x05};

@@ -64,12 +64,6 @@ public:
     QString sample;  // a folder whose files the filters are tried on
 };
 
-QString touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) ? path : QString();
-}
-
 }  // namespace
 
 class SourceDialogsTest : public QObject {
@@ -86,7 +80,7 @@ private slots:
              {"disc/HVDVD_TS/FEATURE_1.EVO", "disc/ADV_OBJ/VPLST000.XPL", "files/FEATURE_1.EVO",
               "files/feature_2.evo", "files/VTS_01_1.VOB", "files/vts_01_2.vob", "files/notes.txt",
               "files/VPLST000.XPL", "files/vplst000.xpl", "files/VPLST001.XPL", "files/FEATURE_1.EVOB"})
-            QVERIFY(!touch(path(name)).isEmpty());
+            QVERIFY(!writeFile(path(name)).isEmpty());
     }
 
     void sourceDialogOpensInTheSourceFolderAndListsDiscFilesInAnyCase() {
@@ -191,8 +185,8 @@ private slots:
 
         // The next playlist dialog opens where the last playlist was chosen,
         // also outside any disc layout.
-        QVERIFY(!touch(path("other/ADV_OBJ/VPLST000.XPL")).isEmpty());  // a dialog opens in folders that exist
-        dialogs.answers << touch(path("lists/VPLST000.XPL"));
+        QVERIFY(!writeFile(path("other/ADV_OBJ/VPLST000.XPL")).isEmpty());  // a dialog opens in folders that exist
+        dialogs.answers << writeFile(path("lists/VPLST000.XPL"));
         QTest::mouseClick(w.button(Button::bbXPL), Qt::LeftButton);
         QTest::mouseClick(w.button(Button::bbXPL), Qt::LeftButton);
         QCOMPARE(dialogs.shown.size(), 5);

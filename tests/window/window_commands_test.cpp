@@ -64,15 +64,6 @@ const QStringList kFeatureLines{"Opening file FEATURE_1.EVO",
                                 "Done.",
                                 "24 frames (0:00:01 s) count in video stream 0."};
 
-QString writeFile(const QString& path, const Bytes& content, qint64 size = -1) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return {};
-    f.write(reinterpret_cast<const char*>(content.data()), static_cast<qint64>(content.size()));
-    if (size > 0) f.resize(size);  // the rest reads as zeros and takes no room
-    return path;
-}
-
 QString resetCaption(int i) {
     return i < 8 ? "No video stream" : i < 24 ? "No audio stream" : "No subpicture";
 }
@@ -207,11 +198,8 @@ private slots:
         TfMain w;
         TempStore store(dir_, "cancel.ini");
         QVERIFY(showWithStore(w, store.get()));
-        QStringList questions;
-        w.confirmHook = [&](const QString& q) {
-            questions << q;
-            return true;
-        };
+        Questions questions(w);
+        questions.answer = true;
         int dialogs = 0;
         w.fileDialogHook = [&](QFileDialog&) {
             ++dialogs;
@@ -246,7 +234,7 @@ private slots:
         clock.start();
         QTest::mouseClick(w.button(Button::bCheck), Qt::LeftButton);
         QVERIFY(reached);
-        QVERIFY(questions.isEmpty());
+        QVERIFY(questions.asked.isEmpty());
         QCOMPARE(dialogs, 0);
         QCOMPARE(w.session().table.StopFlag, 1);
         // The streams at the start are offered; the frame counts are dropped.
@@ -307,18 +295,13 @@ private slots:
         QVERIFY(showWithStore(w, store.get()));
         StreamTable& t = w.session().table;
         t.BusyFlag = 1;
-        bool answer = false;
-        QStringList questions;
-        w.confirmHook = [&](const QString& q) {
-            questions << q;
-            return answer;
-        };
+        Questions questions(w);
         w.bCancelClick();
         QCOMPARE(t.StopFlag, 0);
-        answer = true;
+        questions.answer = true;
         w.bCancelClick();
         QCOMPARE(t.StopFlag, 1);
-        QCOMPARE(questions,
+        QCOMPARE(questions.asked,
                  (QStringList{"Are you sure to stop demuxing?", "Are you sure to stop demuxing?"}));
 
         w.confirmHook = nullptr;
@@ -384,12 +367,7 @@ private slots:
         TfMain w;
         TempStore store(own);
         QVERIFY(showWithStore(w, store.get()));
-        QStringList questions;
-        bool answer = false;
-        w.confirmHook = [&](const QString& q) {
-            questions << q;
-            return answer;
-        };
+        Questions questions(w);
         const QString big =
             writeFile(path("close/HVDVD_TS/FEATURE_1.EVO"), featureContent(), 400 * 1048576LL);
         w.dropFile(big);
@@ -401,14 +379,14 @@ private slots:
             w.session().table.BusyFlag = 1;
             w.close();
             w.session().table.BusyFlag = 0;
-            QCOMPARE(questions, QStringList{"Are you sure to stop demuxing?"});
+            QCOMPARE(questions.asked, QStringList{"Are you sure to stop demuxing?"});
             QVERIFY(w.isVisible());
             QCOMPARE(w.session().table.StopFlag, 0);
         };
         // In a scan no question: the run stops, the window stays until it ends.
         auto closeDuringScan = [&] {
             w.close();
-            QCOMPARE(questions.size(), 1);
+            QCOMPARE(questions.asked.size(), 1);
             QCOMPARE(w.session().table.StopFlag, 1);
             QVERIFY(w.isVisible());
             QVERIFY(!store->contains("Width"));

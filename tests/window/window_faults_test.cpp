@@ -51,14 +51,6 @@ Bytes feature(std::size_t size) {
     return bytes;
 }
 
-QString writeFile(const QString& path, const Bytes& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return {};
-    f.write(reinterpret_cast<const char*>(content.data()), static_cast<qint64>(content.size()));
-    return path;
-}
-
 Bytes readBytes(const QString& path) { return readFile(path.toStdString()); }
 
 bool allClosed(TfMain& w) {
@@ -171,12 +163,7 @@ private slots:
         TfMain w;
         TempStore store(own);
         QVERIFY(showWithStore(w, store.get()));
-        QStringList questions;
-        bool answer = false;
-        w.confirmHook = [&](const QString& q) {
-            questions << q;
-            return answer;
-        };
+        Questions questions(w);
         // Video at the start, at 6 MiB (written: before the second event
         // point) and at 10 MiB (never reached).
         Bytes content = feature(6 * kMiB) + pack({vc1Packet(2, 0x66)});
@@ -206,7 +193,7 @@ private slots:
             const QString shown = w.panel(1)->text().section(' ', 0, 3);
             if (!w.commandRunning() || !shown.startsWith(verb) || seen.contains(shown)) return;
             seen << shown;
-            answer = seen.size() == 2;
+            questions.answer = seen.size() == 2;
             if (closing)
                 w.close();
             else
@@ -216,12 +203,13 @@ private slots:
         for (bool close : {false, true}) {
             closing = close;
             seen.clear();
-            questions.clear();
+            questions.asked.clear();
             atEvents.start();
             QTest::mouseClick(w.button(static_cast<Button>(command)), Qt::LeftButton);
             atEvents.stop();
             QCOMPARE(seen, (QStringList{verb + "FEATURE_1.EVO 4/12", verb + "FEATURE_1.EVO 8/12"}));
-            QCOMPARE(questions, (QStringList{"Are you sure to stop demuxing?", "Are you sure to stop demuxing?"}));
+            QCOMPARE(questions.asked,
+                     (QStringList{"Are you sure to stop demuxing?", "Are you sure to stop demuxing?"}));
             QCOMPARE(w.isVisible(), !close);
             QCOMPARE(memoLines(w).last(), QString("Done."));
             QVERIFY(allClosed(w));

@@ -1,8 +1,11 @@
 // What the window test programs share: a settings store in a temporary
-// folder, the lines of the Status memo, and a shown window that never
-// touches the user's own settings.
+// folder, the lines of the Status memo, a shown window that never touches
+// the user's own settings, files written for it, and its questions
+// answered.
 #pragma once
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStringList>
@@ -11,6 +14,7 @@
 #include <memory>
 
 #include "app/tf_main.h"
+#include "support/pack_builder.h"
 
 namespace strandex::test {
 
@@ -57,5 +61,29 @@ inline bool showWithStore(TfMain& w, QSettings* store) {
     w.show();
     return QTest::qWaitForWindowExposed(&w, kWindowWaitMs);
 }
+
+// Writes the file, making its folders; a larger size makes the rest read
+// as zeros without taking room. Returns the path, or "" when it failed.
+inline QString writeFile(const QString& path, const Bytes& content = {}, qint64 size = -1) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return {};
+    f.write(reinterpret_cast<const char*>(content.data()), static_cast<qint64>(content.size()));
+    if (size > 0) f.resize(size);
+    return path;
+}
+
+// Stands in for the Yes/No box: keeps each question the window asks and
+// gives it the answer set here.
+struct Questions {
+    explicit Questions(TfMain& w) {
+        w.confirmHook = [this](const QString& question) {
+            asked << question;
+            return answer;
+        };
+    }
+    QStringList asked;
+    bool answer = false;
+};
 
 }  // namespace strandex::test
