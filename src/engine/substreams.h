@@ -193,9 +193,13 @@ constexpr int slotOf(const StreamRule& rule, int id) { return id - rule.ids.low;
 constexpr std::array<bool, 256> packetIds(bool withFlagsOnly) {
     std::array<bool, 256> opens{};
     for (int id = 0; id < 256; ++id) {
-        const StreamRule* rule = ruleOf(IdSpace::streamId, id);
-        bool packet = rule != nullptr && rule->kind != StreamKind::None;
-        opens[static_cast<std::size_t>(id)] = packet && (!withFlagsOnly || rule->kind != StreamKind::Skipped);
+        // Through the row's index rather than ruleOf: GCC's UBSan will not
+        // compare a pointer with null in a constant expression.
+        std::uint8_t r = kRuleIndex[static_cast<std::size_t>(IdSpace::streamId)][static_cast<std::size_t>(id)];
+        if (r == kNoRule) continue;
+        StreamKind kind = kStreamRules[r].kind;
+        opens[static_cast<std::size_t>(id)] =
+            kind != StreamKind::None && (!withFlagsOnly || kind != StreamKind::Skipped);
     }
     return opens;
 }
@@ -224,10 +228,12 @@ constexpr int boxCount(SlotTable which) {
 }
 
 constexpr bool rowsOfASpaceAreApart() {
-    for (const StreamRule& a : kStreamRules)
-        for (const StreamRule& b : kStreamRules)
-            if (&a != &b && a.space == b.space && a.ids.low <= b.ids.high && b.ids.low <= a.ids.high)
-                return false;
+    for (std::size_t i = 0; i < kStreamRules.size(); ++i)
+        for (std::size_t j = i + 1; j < kStreamRules.size(); ++j) {
+            const StreamRule& a = kStreamRules[i];
+            const StreamRule& b = kStreamRules[j];
+            if (a.space == b.space && a.ids.low <= b.ids.high && b.ids.low <= a.ids.high) return false;
+        }
     return true;
 }
 static_assert(rowsOfASpaceAreApart(), "two rows of one space share an id");
