@@ -10,6 +10,7 @@
 #include "commands/read_evo.h"
 #include "commands/rebuild_command.h"
 #include "commands/source_selection.h"
+#include "commands/stream_selection.h"
 #include "playlist/read_xpl_command.h"
 
 namespace strandex {
@@ -35,9 +36,12 @@ struct SlotBox {
 
 std::vector<SlotBox> slotBoxes() {
     std::vector<SlotBox> boxes;
-    for (int n = 0; n < 2; ++n) boxes.push_back({videoBox(n), "video" + std::to_string(n)});
-    for (int n = 0; n < 16; ++n) boxes.push_back({audioBox(n), "audio" + std::to_string(n)});
-    for (int n = 0; n < 16; ++n) boxes.push_back({subBox(n), "sub" + std::to_string(n)});
+    for (Box box : slotBoxesInOrder()) {
+        const char* kind = kindOfBox(box) == StreamKindOfBox::Video   ? "video"
+                           : kindOfBox(box) == StreamKindOfBox::Audio ? "audio"
+                                                                      : "sub";
+        boxes.push_back({box, kind + std::to_string(slotOfBox(box))});
+    }
     return boxes;
 }
 

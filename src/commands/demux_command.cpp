@@ -28,14 +28,6 @@ double demuxPlayingDays(std::int32_t frames) {
     return static_cast<double>(static_cast<long double>(frames) / 23.976L / 86400.0L);
 }
 
-// The 34 boxes that stand for a slot, in the order their files are made.
-std::vector<Box> slotBoxesInOrder() {
-    std::vector<Box> boxes{videoBox(0), videoBox(1)};
-    for (int n = 0; n < kAudioSlots; ++n) boxes.push_back(audioBox(n));
-    for (int n = 0; n < kSubBoxSlots; ++n) boxes.push_back(subBox(n));
-    return boxes;
-}
-
 struct PlannedOutput {
     Box box;
     std::string name;

@@ -49,6 +49,13 @@ std::string outputPrefix(const std::string& folder, const std::string& base) {
     return folder.back() == '/' ? folder + base : folder + "/" + base;
 }
 
+std::vector<Box> slotBoxesInOrder() {
+    std::vector<Box> boxes{videoBox(0), videoBox(1)};
+    for (int n = 0; n < kAudioSlots; ++n) boxes.push_back(audioBox(n));
+    for (int n = 0; n < kSubBoxSlots; ++n) boxes.push_back(subBox(n));
+    return boxes;
+}
+
 StreamKindOfBox kindOfBox(Box box) {
     if (box < Box::cbAudio00) return StreamKindOfBox::Video;
     if (box < Box::cbSub00) return StreamKindOfBox::Audio;

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/front_end.h"
 #include "engine/session.h"
@@ -23,6 +24,10 @@ std::string slotSuffix(int slot);
 // Output folder (eWorkdir) and base name joined: "out/FEATURE_1", or the
 // bare base name when the folder is empty.
 std::string outputPrefix(const std::string& folder, const std::string& base);
+
+// The 34 boxes that stand for a slot, in box order: the order in which
+// Demux makes their files and the console lists them.
+std::vector<Box> slotBoxesInOrder();
 
 enum class StreamKindOfBox { Video, Audio, Subpicture };
 StreamKindOfBox kindOfBox(Box box);
