@@ -44,6 +44,7 @@ void startCode(EngineRun& run, std::uint8_t b) {
     clearHeaderCounters(s);
     s.InPayload = false;
     s.PtsInPacket = false;
+    s.PacketHasPts = false;
     s.Remaining = 0;
     s.LengthBytes = 2;
     const StreamRule& rule = *ruleOf(IdSpace::streamId, b);
@@ -108,6 +109,10 @@ void timestampsByte(EngineRun& run, std::uint8_t b) {
     --left;
     s.TsAcc = timestampByte(s.TsAcc, left % kTimestampBytes, b);
     if (left % kTimestampBytes != 0) return;
+    if (ptsOnly || left != 0) {
+        s.PacketPts = s.TsAcc;
+        s.PacketHasPts = true;
+    }
     if (ptsOnly) {
         s.PendingPts = s.TsAcc;
         s.PtsInPacket = true;
@@ -164,6 +169,8 @@ void subpictureTest(EngineRun& run, std::uint8_t b) {
     if (rule == nullptr || rule->slotTable != SlotTable::subpicture) return;
     s.SubSlot = slotOf(*rule, b);
     bool isNew = registerSlot(run, *rule, b);
+    if (isNew && rule->firstPtsWhenFound)
+        noteShownPts(run.session.facts.sub[static_cast<std::size_t>(s.SubSlot)], s.PendingPts);
     if (rule->firstPtsWhenFound) {
         if (isNew && s.Mode == RunMode::Scan && run.ui.ticked(Box::cbDetails))
             run.ui.log("   First PTS = " + hex8(s.PendingPts));
@@ -222,9 +229,11 @@ void substreamByte(EngineRun& run, std::uint8_t b) {
         audioClassification(run);
 }
 
-// The LPCM or MLP header bytes after the common audio header.
-void audioHeaderTailByte(DemuxState& s, bool lpcm) {
+// The LPCM or MLP header bytes after the common audio header. Of the three
+// LPCM bytes the second holds the format.
+void audioHeaderTailByte(DemuxState& s, bool lpcm, std::uint8_t b) {
     --s.Remaining;
+    if (lpcm && s.LpcmLeft == 2) s.LpcmFormatByte = b;
     if (lpcm ? --s.LpcmLeft != 0 : --s.MlpLeft != 0) return;
     s.InPayload = true;
     s.Kind = StreamKind::Audio;
@@ -348,7 +357,7 @@ std::size_t byteStep(EngineRun& run, std::size_t i, std::size_t blockLength) {
     else if (s.SubstreamLeft)
         substreamByte(run, b);
     else if (s.LpcmLeft || s.MlpLeft)
-        audioHeaderTailByte(s, s.LpcmLeft != 0);
+        audioHeaderTailByte(s, s.LpcmLeft != 0, b);
     // Otherwise no packet is open: the byte only entered Window.
     return i + 1;
 }

@@ -63,6 +63,14 @@ struct DemuxState {
     // otherwise be left from a packet of another stream (a video packet
     // with a PTS and no DTS, say).
     bool PtsInPacket = false;
+    // The PTS of the current packet's own header (alone, or the PTS of a
+    // PTS and DTS): what the stream facts take as a stream's first PTS,
+    // never one left from another packet.
+    bool PacketHasPts = false;
+    std::uint32_t PacketPts = 0;
+    // The format byte of the current packet's LPCM header (bits per
+    // sample, sample rate, channels), which the payload leaves out.
+    std::uint8_t LpcmFormatByte = 0;
     std::uint32_t VideoPts = 0;       // of the last header with both timestamps
     std::uint32_t VideoDts = 0;
     std::uint32_t FirstAudioPts = 0;  // the pending PTS when the newest audio slot was found

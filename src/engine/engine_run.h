@@ -6,6 +6,7 @@
 
 #include "engine/demux_state.h"
 #include "engine/session.h"
+#include "engine/stream_facts.h"
 #include "engine/substreams.h"
 
 namespace strandex {
@@ -55,6 +56,12 @@ inline std::uint32_t windowAfter(std::uint32_t window, const std::uint8_t* data,
 // slot when that is empty and, in scan mode, logs the row's "found!" line.
 // Returns true when the slot was empty.
 bool registerSlot(EngineRun& run, const StreamRule& rule, int value);
+
+// The stream facts of the chunk's stream: met, its id, its first PTS, and
+// on its first chunk what the bytes tell of its coding.
+void noteChunk(EngineRun& run, std::size_t start, std::size_t length);
+// The "First PTS" a scan logs for a stream, the first time it is known.
+void noteShownPts(SlotFacts& facts, std::uint32_t pts);
 
 // Payload dispatch of one chunk (start index in the buffer, length).
 void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length);

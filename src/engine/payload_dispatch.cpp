@@ -85,6 +85,7 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
 }  // namespace
 
 void dispatchChunk(EngineRun& run, std::size_t start, std::size_t length) {
+    noteChunk(run, start, length);
     countChunkFrames(run, start, length);
     if (run.state.Mode == RunMode::Scan)
         logDetails(run, start, length);

@@ -65,6 +65,8 @@ HeaderEnd headerFields(EngineRun& run, HeaderCursor& c, std::uint8_t flags2) {
     if (hasPtsOnly(flags2) || both) {
         const std::uint8_t* pts = c.at;
         if (!c.take(both ? 2 * kTimestampBytes : kTimestampBytes)) return HeaderEnd::Refused;
+        s.PacketPts = timestampAt(pts);
+        s.PacketHasPts = true;
         if (!both) {
             s.TsAcc = s.PendingPts = timestampAt(pts);
             s.PtsInPacket = true;

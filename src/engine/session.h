@@ -5,7 +5,9 @@
 #include <string>
 
 #include "engine/front_end.h"
+#include "engine/stream_facts.h"
 #include "engine/stream_table.h"
+#include "playlist/playlist_facts.h"
 
 namespace strandex {
 
@@ -32,6 +34,12 @@ struct Session {
     StreamTable table;
     SourcePaths paths;
     PlaylistCodecs codecs;
+    // What the engine met of each stream in the last Read EVO or Demux.
+    StreamFacts facts;
+    // The title the last Read XPL found: languages, names, chapters.
+    PlaylistFacts playlist;
+    // Demux also writes the title's chapters beside its streams.
+    bool writeChapters = false;
     // Examine every byte with the plain byte step instead of the fast paths
     // beside it; the results are the same, only slower.
     bool plainByteStep = false;

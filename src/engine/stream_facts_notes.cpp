@@ -1,0 +1,83 @@
+// The engine's notes on the streams it meets, in either mode: the stream
+// facts a command keeps. They read the parser state and never change it.
+#include "engine/engine_run.h"
+#include "engine/stream_probe.h"
+
+namespace strandex {
+
+namespace {
+
+ContentCoding codingOf(VideoCodec codec) {
+    switch (codec) {
+        case VideoCodec::Mpeg2: return ContentCoding::Mpeg2;
+        case VideoCodec::H264: return ContentCoding::H264;
+        case VideoCodec::Vc1: return ContentCoding::Vc1;
+    }
+    return ContentCoding::Unknown;
+}
+
+// What the substream id says; the first payload may tell more (plain AC-3
+// in a DD+ substream, MLP rather than TrueHD).
+ContentCoding codingOf(AudioCoding coding) {
+    switch (coding) {
+        case AudioCoding::DD: return ContentCoding::Ac3;
+        case AudioCoding::DDPlus: return ContentCoding::Eac3;
+        case AudioCoding::DtsHd: return ContentCoding::Dts;
+        case AudioCoding::Lpcm: return ContentCoding::Lpcm;
+        case AudioCoding::Mlp: return ContentCoding::TrueHd;
+    }
+    return ContentCoding::Unknown;
+}
+
+SlotFacts* factsOfChunk(EngineRun& run) {
+    const DemuxState& s = run.state;
+    StreamFacts& f = run.session.facts;
+    switch (s.Kind) {
+        case StreamKind::Video: return &f.video[static_cast<std::size_t>(s.VideoSlot)];
+        case StreamKind::Audio: return &f.audio[static_cast<std::size_t>(s.AudioSlot)];
+        case StreamKind::Subpicture: return &f.sub[static_cast<std::size_t>(s.SubSlot)];
+        default: return nullptr;
+    }
+}
+
+void noteFirstChunk(EngineRun& run, SlotFacts& f, const std::uint8_t* data, std::size_t length) {
+    const DemuxState& s = run.state;
+    f.met = true;
+    if (s.Kind == StreamKind::Video) {
+        f.id = run.table.VideoIds[static_cast<std::size_t>(s.VideoSlot)];
+        f.coding = codingOf(s.Codec);
+        noteShownPts(f, s.VideoPts);
+    } else if (s.Kind == StreamKind::Audio) {
+        f.id = run.table.AudioIds[static_cast<std::size_t>(s.AudioSlot)];
+        f.coding = codingOf(s.Coding);
+        noteShownPts(f, s.FirstAudioPts);
+        if (f.coding == ContentCoding::Lpcm) {
+            f.lpcmFormatByte = s.LpcmFormatByte;
+            f.lpcm = lpcmFormat(s.LpcmFormatByte);
+        }
+    } else {
+        f.id = run.table.SubpictureIds[static_cast<std::size_t>(s.SubSlot)];
+        f.coding = ContentCoding::Subpicture;
+    }
+    probeFirstPayload(f, data, length);
+}
+
+}  // namespace
+
+void noteShownPts(SlotFacts& facts, std::uint32_t pts) {
+    if (facts.hasShownPts) return;
+    facts.hasShownPts = true;
+    facts.shownPts = pts;
+}
+
+void noteChunk(EngineRun& run, std::size_t start, std::size_t length) {
+    SlotFacts* f = factsOfChunk(run);
+    if (f == nullptr) return;
+    if (!f->met) noteFirstChunk(run, *f, run.buffer + start, length);
+    if (!f->hasPts && run.state.PacketHasPts) {
+        f->hasPts = true;
+        f->firstPts = run.state.PacketPts;
+    }
+}
+
+}  // namespace strandex
