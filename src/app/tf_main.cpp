@@ -212,21 +212,25 @@ void TfMain::buildOptionsPage(QWidget* page) {
         const char* caption;
         const char* hint;
         int x, y;
+        bool ticked = true;
     };
-    const std::array<Option, 4> options{
+    const std::array<Option, 5> options{
         Option{Box::cbContinue, "Continue with second  EVO",
                "Demux continues with e.g. FEATURE_2.EVO if it exists", 8, 94},
         Option{Box::cbFastCheck, "Fast EVO checking",
                "Read EVO checks only the first ~300 MB of the file", 8, 116},
         Option{Box::cbCountFr, "Count frames", "", 180, 94},
-        Option{Box::cbDetails, "Detailed info", "Detailed information about streams", 180, 116}};
+        Option{Box::cbDetails, "Detailed info", "Detailed information about streams", 180, 116},
+        Option{Box::cbCodecFiles, "Name files by codec",
+               "Demux names each file by its coding (.vc1, .eac3, .wav …) and writes LPCM as WAV", 8,
+               138, false}};
     for (const auto& o : options) {
         auto* box = new QCheckBox(o.caption, page);
         box->setObjectName(QString::fromStdString(boxName(o.box)));
         box->setAccessibleName(o.caption);
         box->setProperty("caption", QString(o.caption));
         box->setToolTip(o.hint);
-        box->setChecked(true);
+        box->setChecked(o.ticked);
         box->setGeometry(o.x, o.y, 170, 17);
         boxes_[static_cast<std::size_t>(boxIndex(o.box))] = box;
     }

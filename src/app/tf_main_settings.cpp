@@ -10,9 +10,10 @@
 namespace strandex {
 
 namespace {
-constexpr std::array<std::pair<const char*, Box>, 4> kSwitches{
+constexpr std::array<std::pair<const char*, Box>, 5> kSwitches{
     std::pair{"Continue", Box::cbContinue}, std::pair{"FastCheck", Box::cbFastCheck},
-    std::pair{"CountFrames", Box::cbCountFr}, std::pair{"Details", Box::cbDetails}};
+    std::pair{"CountFrames", Box::cbCountFr}, std::pair{"Details", Box::cbDetails},
+    std::pair{"CodecFiles", Box::cbCodecFiles}};
 constexpr std::array<std::pair<const char*, Edit>, 4> kTexts{
     std::pair{"AudioExt", Edit::eAudioExt}, std::pair{"VideoExt", Edit::eVideoExt},
     std::pair{"SubExt", Edit::eSubExt}, std::pair{"Workdir", Edit::eWorkdir}};

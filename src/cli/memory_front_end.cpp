@@ -18,11 +18,12 @@ MemoryFrontEnd::MemoryFrontEnd() {
     edits_[at(Edit::eAudioExt)] = "mpa";
     edits_[at(Edit::eSubExt)] = "sup";
     for (int i = 0; i < kStreamBoxCount; ++i) boxes_[at(boxAt(i))].caption = startCaption(boxAt(i));
-    const std::array<const char*, 4> options{"Continue with second  EVO", "Fast EVO checking",
-                                             "Count frames", "Detailed info"};
-    for (int i = 0; i < 4; ++i) {
+    const std::array<const char*, 5> options{"Continue with second  EVO", "Fast EVO checking",
+                                             "Count frames", "Detailed info", "Name files by codec"};
+    for (int i = 0; i < 5; ++i) {
         BoxState& box = boxes_[static_cast<std::size_t>(kStreamBoxCount + i)];
-        box = BoxState{true, true, options[static_cast<std::size_t>(i)], ""};
+        box = BoxState{boxAt(kStreamBoxCount + i) != Box::cbCodecFiles, true,
+                       options[static_cast<std::size_t>(i)], ""};
     }
     for (const char* top : kTreeStartItems) tree.push_back({-1, top});
 }

@@ -13,7 +13,8 @@ enum class Edit { eEVOfile, eXPLfile, eVideoExt, eAudioExt, eSubExt, eWorkdir };
 inline constexpr int kEditCount = 6;
 
 // Check boxes: the 40 stream boxes in their order (cbVideo0..7, cbAudio00..15,
-// cbSub00..15), then the four option switches.
+// cbSub00..15), then the option switches: the four the program began with,
+// then "Name files by codec", which is off until the user ticks it.
 enum class Box : int {
     cbVideo0 = 0,
     cbAudio00 = 8,
@@ -22,9 +23,10 @@ enum class Box : int {
     cbFastCheck,
     cbCountFr,
     cbDetails,
+    cbCodecFiles,
 };
 inline constexpr int kStreamBoxCount = 40;
-inline constexpr int kBoxCount = 44;
+inline constexpr int kBoxCount = 45;
 
 inline constexpr Box boxAt(int index) { return static_cast<Box>(index); }
 inline constexpr int boxIndex(Box b) { return static_cast<int>(b); }

@@ -22,7 +22,8 @@ namespace {
 
 const QStringList kValueNames{"WindowState", "Top",       "Left",        "Width",   "Height", "TreeWidth",
                               "AudioExt",    "VideoExt",  "SubExt",      "Workdir", "EVOdir", "XPLdir",
-                              "Continue",    "FastCheck", "CountFrames", "Details", "Install"};
+                              "Continue",    "FastCheck", "CountFrames", "Details", "CodecFiles",
+                              "Install"};
 
 int treeWidth(TfMain& w) {
     w.pages()->setCurrentIndex(4);  // lays the splitter out
@@ -70,6 +71,7 @@ private slots:
             QVERIFY(w.edit(Edit::eWorkdir)->text().isEmpty());
             for (Box b : {Box::cbContinue, Box::cbFastCheck, Box::cbCountFr, Box::cbDetails})
                 QVERIFY2(w.box(b)->isChecked(), boxName(b).c_str());
+            QVERIFY(!w.box(Box::cbCodecFiles)->isChecked());  // the kind extensions until asked for
             QCOMPARE(treeWidth(w), 96);
             QVERIFY(store->allKeys().isEmpty());  // nothing stored before the close
             QCOMPARE(w.box(audioBox(0))->text(), QString("No audio stream"));
@@ -88,6 +90,7 @@ private slots:
         QCOMPARE(st->value("VideoExt").toString(), QString("mpv"));
         QCOMPARE(st->value("AudioExt").toString(), QString("mpa"));
         QCOMPARE(st->value("SubExt").toString(), QString("sup"));
+        QCOMPARE(st->value("CodecFiles").toInt(), 0);
         QCOMPARE(st->value("Workdir").toString(), QString());
         QCOMPARE(st->value("EVOdir").toString(), QString());
         QCOMPARE(st->value("XPLdir").toString(), QString());
@@ -117,6 +120,7 @@ private slots:
             w.edit(Edit::eWorkdir)->setText(" /out dir/ ");  // stored as typed
             w.box(Box::cbFastCheck)->setChecked(false);
             w.box(Box::cbDetails)->setChecked(false);
+            w.box(Box::cbCodecFiles)->setChecked(true);
             w.dropFile(QDir(own.path()).filePath("disc/HVDVD_TS/FEATURE_1.EVO"));
             QVERIFY(w.close());
         }
@@ -150,6 +154,7 @@ private slots:
         QVERIFY(!w.box(Box::cbFastCheck)->isChecked());
         QVERIFY(w.box(Box::cbCountFr)->isChecked());
         QVERIFY(!w.box(Box::cbDetails)->isChecked());
+        QVERIFY(w.box(Box::cbCodecFiles)->isChecked());
         QCOMPARE(treeWidth(w), 150);
         QCOMPARE(QString::fromStdString(w.session().paths.EVOdir),
                  QDir(own.path()).filePath("disc/HVDVD_TS/"));
