@@ -45,8 +45,11 @@ std::map<int, Track> listed(const std::array<TrackFacts, N>& slots) {
     std::map<int, Track> tracks;
     for (std::size_t k = 0; k < N; ++k) {
         const TrackFacts& t = slots[k];
-        if (t.listed) tracks[static_cast<int>(k)] = {t.language, t.name, t.forced};
-        if (!t.listed) EXPECT_EQ(Track({t.language, t.name, t.forced}), Track({"und", "", false})) << k;
+        if (t.listed) {
+            tracks[static_cast<int>(k)] = {t.language, t.name, t.forced};
+        } else {
+            EXPECT_EQ(Track({t.language, t.name, t.forced}), Track({"und", "", false})) << k;
+        }
     }
     return tracks;
 }

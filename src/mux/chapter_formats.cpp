@@ -19,7 +19,10 @@ std::string clockTime(std::int64_t units, std::int64_t perSecond, int fractionDi
 }
 
 // "01" to "99", then as many digits as it takes.
-std::string chapterNumber(std::size_t n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string chapterNumber(std::size_t n) {
+    std::string number = n < 10 ? "0" : "";
+    return number += std::to_string(n);
+}
 
 // The length of the well-formed UTF-8 sequence at `at`, 0 when there is none
 // (no overlong forms, no surrogates, nothing above U+10FFFF).

@@ -41,7 +41,8 @@ bool isTrue(const std::string& value) { return value == "true" || value == "1"; 
 // `tag` is "AudioTrack" or "SubtitleTrack"; the first entry of a track counts.
 NavigationEntries readNavigation(FrontEnd& ui, std::span<const std::string> lines, const std::string& tag) {
     NavigationEntries entries;
-    const std::string opening = "<" + upperCase(tag) + " ";
+    std::string opening = "<";
+    opening += upperCase(tag) + " ";
     for (const std::string& line : lines) {
         if (!contains(upperCase(line), opening)) continue;
         const std::int32_t track = trackNumber(line);
