@@ -6,6 +6,7 @@
 
 #include <map>
 #include <ostream>
+#include <random>
 
 #include "playlist/language_codes.h"
 #include "playlist/read_xpl_command.h"
@@ -265,4 +266,42 @@ TEST(PlaylistFacts, NoChaptersNoTitleAndTheNextRun) {
     EXPECT_THROW(bench.readXpl(broken), std::runtime_error);
     EXPECT_FALSE(bench.session.playlist.titleFound);
     EXPECT_TRUE(bench.session.playlist.chapters.empty());
+}
+
+TEST(PlaylistFacts, RandomTitlesNeverGiveAWrongFact) {
+    // Runs of playlist words inside a title that plays the source: whatever
+    // comes of them, a language is a code or "und", a chapter has a name
+    // and a time, and the facts are the same when read twice.
+    std::mt19937 random(14);
+    const std::string words[] = {"<", ">", "/", "\"", "=", " ", "\n", ":", "0", "5", "9", "00:", "59", "60", "fps",
+                                 "<TitleSet ", "timeBase=\"", "defaultLanguage=\"", "<Title ", "</Title>",
+                                 "<Audio ", "<Subtitle ", "<AudioTrack ", "<SubtitleTrack ", "<Chapter ",
+                                 "track=\"", "streamNumber=\"", "langcode=\"", "description=\"", "forced=\"true",
+                                 "titleTimeBegin=\"", "displayName=\"", "de", "xx", "eng", "&amp;", "&#", "\xC3",
+                                 "FEATURE_1.MAP\"", "1", "2", "33", "-1"};
+    for (int round = 0; round < 80; ++round) {
+        std::string text = "<TitleSet timeBase=\"50fps\">\n<Title displayName=\"T\">\n<Clip src=\"FEATURE_1.MAP\"/>\n";
+        for (int w = 0; w < 300; ++w) text += words[random() % std::size(words)];
+        PlaylistBench bench;
+        bench.readXpl(text);
+        const PlaylistFacts first = bench.session.playlist;
+        ASSERT_TRUE(first.titleFound) << text;
+        auto check = [&](const TrackFacts& t) {
+            EXPECT_TRUE(t.language == "und" || isLanguageCode(t.language)) << t.language << "\n" << text;
+            if (!t.listed) {
+                EXPECT_TRUE(t.name.empty() && !t.forced);
+            }
+        };
+        for (const TrackFacts& t : first.audio) check(t);
+        for (const TrackFacts& t : first.sub) check(t);
+        EXPECT_GT(first.timeBaseFps, 0);
+        for (const ChapterFacts& c : first.chapters) {
+            EXPECT_FALSE(c.name.empty());
+            EXPECT_GE(c.startMs, 0);
+            EXPECT_EQ(c.startMs, (c.startNs + 500000) / 1000000) << text;
+        }
+        bench.readXpl(text);
+        EXPECT_EQ(bench.session.playlist.chapters.size(), first.chapters.size());
+        EXPECT_EQ(bench.session.playlist.titleName, first.titleName);
+    }
 }
