@@ -8,6 +8,7 @@
 #include "commands/read_evo.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
+#include "mux/chapter_files.h"
 
 namespace strandex {
 
@@ -129,6 +130,7 @@ void bDemuxClick(Session& session) {
         throw;
     }
     closeEverything(t, true);
+    writeChapterFiles(session, prefix);
     logDone(ui);
     logFrameCounts(ui, t, demuxPlayingDays);
     ui.setEnabled(Button::bDemux, true);

@@ -20,12 +20,14 @@ struct TrackFacts {
 };
 
 struct ChapterFacts {
-    std::int64_t startMs = 0;    // from the title's start
+    std::int64_t startMs = 0;    // from the title's start, to the nearest millisecond
+    std::int64_t startNs = 0;    // the same to the nanosecond: a frame at 60fps is no whole millisecond
     std::string name;            // displayName, else "Chapter NN"
 };
 
 struct PlaylistFacts {
     bool titleFound = false;
+    std::string sourceBase;      // the source's base name the title was found for
     std::string titleName;       // the Title's displayName, else the playlist's
     std::int64_t durationMs = -1;  // titleDuration, -1 when it does not parse
     std::string defaultLanguage; // the TitleSet's, as given; empty when absent

@@ -4,6 +4,7 @@
 #include "commands/command_steps.h"
 #include "commands/stream_selection.h"
 #include "playlist/xpl_codecs.h"
+#include "playlist/xpl_facts.h"
 #include "playlist/xpl_scanner.h"
 #include "playlist/xpl_title.h"
 #include "playlist/xpl_tracks.h"
@@ -13,8 +14,8 @@ namespace strandex {
 namespace {
 
 // Every tag becomes a memo line; the lines are tested as they come. Returns
-// the playlist's display name.
-std::string scanPlaylist(Session& session) {
+// what the lookups found: the playlist's display name, the TitleSet tags.
+ScanLookups scanPlaylist(Session& session) {
     FrontEnd& ui = session.ui;
     SourceFile playlist;
     playlist.open(ui.text(Edit::eXPLfile));
@@ -34,7 +35,7 @@ std::string scanPlaylist(Session& session) {
         ui.slog(std::to_string(playlist.position()) + "/" + size + " bytes", 1);
         scanner.scan(buffer, got);
     }
-    return lookups.playlistTitle;
+    return lookups;
 }
 
 }  // namespace
@@ -47,7 +48,8 @@ void bReadXPLClick(Session& session) {
     Resetcbs(ui);
     ui.setEnabled(Button::bReadXPL, false);
     ui.showPage(Page::tsXPL);
-    std::string playlistTitle = scanPlaylist(session);
+    session.playlist = PlaylistFacts{};
+    const ScanLookups scanned = scanPlaylist(session);
     t.VideoIds.fill(-1);
     t.AudioIds.fill(-1);
     t.SubpictureIds.fill(-1);
@@ -55,7 +57,8 @@ void bReadXPLClick(Session& session) {
     int found = findSourceLine(ui, session.paths.EVObase);
     if (found > 0) {
         cutMemoToTitle(ui, found);
-        showTitle(session, playlistTitle);
+        showTitle(session, scanned.playlistTitle);
+        readTitleFacts(session, titleSetAbove(scanned.titleSets, found), scanned.playlistTitle);
     }
     cbVideoClick(ui);  // a track's box may have been ticked before it was enabled
     ui.xplShow(true);

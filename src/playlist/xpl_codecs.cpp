@@ -15,6 +15,7 @@ void store(std::array<std::string, 8>& table, std::int32_t index, const std::str
 }  // namespace
 
 void readScannedLine(const std::string& line, ScanLookups& s, PlaylistCodecs& codecs) {
+    noteTitleSet(line, s.titleSets);
     if (contains(line, "Playlist")) XPLattr(line, "displayName", s.playlistTitle);
     if (contains(line, "VideoAttributeItem")) {
         XPLattr(line, "index", s.videoIndex);

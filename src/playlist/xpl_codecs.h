@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/session.h"
+#include "playlist/xpl_title_sets.h"
 
 namespace strandex {
 
@@ -18,10 +19,11 @@ struct ScanLookups {
     std::string videoIndex, videoCodec;
     std::string audioChannels, audioIndex, audioCodec;
     std::string subIndex, subCodec;
+    TitleSetTags titleSets;
 };
 
 // Tests one line, case-sensitive, for "Playlist" and the three kinds of
-// attribute item. An index that is not an integer throws ConversionError;
+// attribute item, and notes the TitleSet tags. An index that is not an integer throws ConversionError;
 // one outside 1 to 8 stores nothing.
 void readScannedLine(const std::string& line, ScanLookups& lookups, PlaylistCodecs& codecs);
 
