@@ -8,6 +8,8 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -39,6 +41,13 @@ ShellResult shell(const std::string& command) {
     int status = ::pclose(pipe);
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+// The 33-bit SCR base of the pack header at p.
+std::uint64_t scrAt(const std::uint8_t* p) {
+    return (std::uint64_t{p[4] & 0x38u} << 27) | (std::uint64_t{p[4] & 0x03u} << 28) | (std::uint64_t{p[5]} << 20) |
+           (std::uint64_t{p[6] & 0xF8u} << 12) | (std::uint64_t{p[6] & 0x03u} << 13) | (std::uint64_t{p[7]} << 5) |
+           (p[8] >> 3);
 }
 
 bool installed(const char* tool) { return std::system((std::string(tool) + " -version >/dev/null 2>&1").c_str()) == 0; }
@@ -99,6 +108,33 @@ TEST(RealEvoFixture, ReadEvoFindsH264VideoAndDdDdPlusAndLpcmAudio) {
                                             {"cbAudio00", "DD.stream.00"},
                                             {"cbAudio01", "DD+.stream.01"},
                                             {"cbAudio02", "LPCM.stream.02"}}));
+}
+
+// The file is made of 2048-byte packs with rising SCRs; a navigation pack
+// (its system header right after the pack header) comes first and before
+// each group of 12 pictures, and the pack after it starts a video packet
+// with the access unit delimiter of an I picture.
+TEST(RealEvoFixture, PacksOf2048BytesWithANavigationPackBeforeEachGroupOfPictures) {
+    const Bytes evo = readFile(kEvo);
+    ASSERT_EQ(evo.size() % kPackSize, 0u);
+    const Bytes packStart{0x00, 0x00, 0x01, 0xBA}, systemHeaderStart{0x00, 0x00, 0x01, 0xBB};
+    const Bytes iDelimiter{0x00, 0x00, 0x00, 0x01, 0x09, 0x10};
+    std::uint64_t lastScr = 0;
+    std::vector<std::size_t> navigationPacks;
+    for (std::size_t at = 0; at < evo.size(); at += kPackSize) {
+        const std::uint8_t* p = &evo[at];
+        ASSERT_TRUE(std::equal(packStart.begin(), packStart.end(), p)) << "pack at " << at;
+        EXPECT_TRUE(at == 0 || scrAt(p) > lastScr) << "pack at " << at;
+        lastScr = scrAt(p);
+        if (!std::equal(systemHeaderStart.begin(), systemHeaderStart.end(), p + 14)) continue;
+        navigationPacks.push_back(at / kPackSize);
+        ASSERT_LT(at + kPackSize, evo.size());
+        const std::uint8_t* video = p + kPackSize + 14;
+        EXPECT_EQ(video[3], 0xE2) << "pack after " << at;
+        EXPECT_TRUE(std::equal(iDelimiter.begin(), iDelimiter.end(), video + 9 + video[8])) << "pack after " << at;
+    }
+    ASSERT_EQ(navigationPacks.size(), 6u);  // 72 frames
+    EXPECT_EQ(navigationPacks.front(), 0u);
 }
 
 // ffprobe reads the streams at the ids the packer used, with the codecs,
