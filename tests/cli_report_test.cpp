@@ -47,7 +47,8 @@ std::string makeDisc(const TempDir& dir) {
 
 // The report file, read back strictly; python3's reader must take it too.
 JsonValue readReport(const std::string& path) {
-    std::string command = "python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding=\"utf-8\"))' '" + path + "'";
+    std::string command =
+        "python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding=\"utf-8\"))' '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << path;
     return parseJson(text(readFile(path)));
 }
@@ -178,6 +179,27 @@ TEST(CliReport, XplAloneReportsTheTitlesTracks) {
                                                   "DD.2ch.stream.02.en", "2bitRLE.stream.00.en",
                                                   "2bitRLE.stream.01.fran\xC3\xA7"
                                                   "ais"}));
+}
+
+TEST(CliReport, PlaylistCaptionsThatWouldBreakJsonAreEscaped) {
+    // A description with a backslash, a Latin-1 byte and a quote of the
+    // other kind. (The playlist scanner itself turns control bytes into
+    // blanks; the report's own escaping of them is checked on names.)
+    TempDir dir;
+    std::string playlist = text(readFile(kPlaylist));
+    const std::string plain = "<Subtitle track=\"1\" streamNumber=\"1\" mediaAttr=\"1\" description=\"en\"";
+    std::size_t at = playlist.find(plain);
+    ASSERT_NE(at, std::string::npos);
+    playlist.replace(at + plain.size() - 3, 2, "a\\b\xE7'");
+    std::string path = dir.write("VPLST000.XPL", Bytes(playlist.begin(), playlist.end()));
+    std::string report = dir.file("report.json");
+    CliResult r = runCli(dir, {"xpl", path, "--source", "/disc/HVDVD_TS/FEATURE_1.EVO", "--report", report});
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_NE(r.out.find("2bitRLE.stream.00.a\\b\xE7' found!"), std::string::npos) << r.out;
+    JsonValue j = readReport(report);
+    EXPECT_EQ(streamOf(j, "sub0")["caption"].text, "2bitRLE.stream.00.a\\b\xEF\xBF\xBD'");
+    std::string raw = text(readFile(report));
+    EXPECT_NE(raw.find("\"2bitRLE.stream.00.a\\\\b\xEF\xBF\xBD'\""), std::string::npos) << raw;
 }
 
 TEST(CliReport, AReportThatCannotBeWrittenIsACreateError) {

@@ -46,7 +46,9 @@ std::vector<ReportedSlot> reportedSlots(const Session& session, ReportStreams st
 // The box that stands for the slot, when it has one and a command offered it.
 std::string captionOf(const FrontEnd& ui, SlotTable table, int slot) {
     if (slot >= boxCount(table)) return "";
-    Box box = table == SlotTable::video ? videoBox(slot) : table == SlotTable::audio ? audioBox(slot) : subBox(slot);
+    Box box = table == SlotTable::video   ? videoBox(slot)
+              : table == SlotTable::audio ? audioBox(slot)
+                                          : subBox(slot);
     return ui.boxEnabled(box) ? ui.caption(box) : "";
 }
 
@@ -87,14 +89,16 @@ void writeTrack(JsonWriter& json, const Session& session, const ReportedSlot& s,
     const TrackFacts* track = trackOf(session.playlist, s.table, s.slot);
     json.key("language");
     json.string(track != nullptr && !track->language.empty() ? track->language : "und");
-    optionalString(json, "name", track != nullptr && !track->name.empty() ? track->name : streamName(s.facts, type));
+    bool named = track != nullptr && !track->name.empty();
+    optionalString(json, "name", named ? track->name : streamName(s.facts, type));
     json.key("forced");
     json.boolean(track != nullptr && track->forced);
 }
 
 void writeFormat(JsonWriter& json, const Session& session, const ReportedSlot& s) {
     const SlotFacts& f = s.facts;
-    if (s.table == SlotTable::video) positiveNumber(json, "frames", session.table.FrameCount[static_cast<std::size_t>(s.slot)]);
+    if (s.table == SlotTable::video)
+        positiveNumber(json, "frames", session.table.FrameCount[static_cast<std::size_t>(s.slot)]);
     if (f.frameRateNum > 0 && f.frameRateDen > 0)
         optionalString(json, "frame_rate", std::to_string(f.frameRateNum) + "/" + std::to_string(f.frameRateDen));
     positiveNumber(json, "channels", channelsOf(f));
