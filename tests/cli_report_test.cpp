@@ -10,6 +10,7 @@
 
 #include "cli/cli_run.h"
 #include "support/engine_checks.h"
+#include "support/failing_files.h"
 #include "support/fixture_files.h"
 #include "support/json_value.h"
 #include "support/pack_builder.h"
@@ -219,6 +220,41 @@ TEST(CliReport, AReportThatCannotBeWrittenIsACreateError) {
     CliResult failed = runCli(dir, {"read", dir.file("nothere.EVO"), "--report", report});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_FALSE(fileExists(report));
+}
+
+TEST(CliReport, RebuildReportsTheScanOrAfterThePlaylistTheTitlesTracks) {
+    TempDir dir;
+    std::string source = makeDisc(dir);
+    std::string out = dir.file("out");
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    std::string report = dir.file("report.json");
+    ASSERT_EQ(runCli(dir, {"rebuild", source, "-o", out, "--report", report}).exitCode, 0);
+    JsonValue scanned = readReport(report);
+    EXPECT_EQ(streamOf(scanned, "audio1")["id"].text, "0xC1");  // met by Read EVO
+    EXPECT_EQ(scanned["parts"][0].text, source);
+    ASSERT_EQ(runCli(dir, {"rebuild", source, "--xpl", kPlaylist, "-o", out, "--report", report}).exitCode, 0);
+    JsonValue listed = readReport(report);
+    EXPECT_EQ(slotsOf(listed), (std::vector<std::string>{"video0", "audio0", "audio1", "audio2", "sub0", "sub1"}));
+    EXPECT_FALSE(streamOf(listed, "audio1").has("id"));
+    EXPECT_EQ(listed["parts"][0].text, source);  // Rebuild read it
+}
+
+TEST(CliReport, AReportCutShortByAFullDiskIsAWriteError) {
+    TempDir dir;
+    std::string source = dir.write("sample.EVO", sampleStream());
+    std::string report = dir.file("report.json");
+    FailingFiles files;
+    files.fillAfter("report.json", 10);
+    MemoryFrontEnd ui;
+    Session session(ui);
+    std::ostringstream listing;
+    try {
+        runCommand(parseOptions({"read", source, "--report", report}), session, ui, listing);
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), kStreamWriteError);
+    }
+    EXPECT_EQ(ui.logLines.back(), "24 frames (0:00:01 s) count in video stream 0.");  // the command had ended
 }
 
 TEST(CliReport, TheNewOptionsSetTheirSwitchesAndAreForTheirCommands) {
