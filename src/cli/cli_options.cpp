@@ -25,6 +25,12 @@ const char* const kUsage =
     "                   name TAB enabled TAB ticked TAB caption\n"
     "  --tree, --memo   (xpl) after the log, the playlist tree / memo\n"
     "  --times          how long each step took, on standard error\n"
+    "  --codec-files    (demux) name each file by its coding (.vc1, .eac3, .wav ...)\n"
+    "                   and write LPCM as WAV\n"
+    "  --chapters       (demux) also write the title's chapters found by --xpl:\n"
+    "                   BASE.chapters.txt and BASE.chapters.xml\n"
+    "  --report FILE    after the command, a JSON report of the source, its streams\n"
+    "                   and the playlist's title and chapters\n"
     "  -h, --help       this text\n"
     "Stdout holds exactly the log lines; errors go to stderr (exit 1, usage errors 2).\n"
     "A source found encrypted is named on stderr after the log (exit 3 when no error).\n"
@@ -82,6 +88,9 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
         else if (a == "--tree") o.tree = true;
         else if (a == "--memo") o.memo = true;
         else if (a == "--times") o.times = true;
+        else if (a == "--codec-files") o.codecFiles = true;
+        else if (a == "--chapters") o.chapters = true;
+        else if (a == "--report") o.report = value();
         else if (a.size() > 1 && a[0] == '-') throw UsageError{"unknown option " + a};
         else positional.push_back(a);
     }
@@ -94,6 +103,9 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
     if (!o.xpl.empty() && o.command != "demux" && o.command != "rebuild")
         throw UsageError{"--xpl is for demux and rebuild"};
     if (!o.source.empty() && o.command != "xpl") throw UsageError{"--source is for xpl"};
+    if (o.codecFiles && o.command != "demux") throw UsageError{"--codec-files is for demux"};
+    if (o.chapters && o.command != "demux") throw UsageError{"--chapters is for demux"};
+    if (o.report && o.report->empty()) throw UsageError{"option --report needs a value"};
     if (o.streams)
         for (const auto& name : *o.streams)
             if (!validStreamName(name)) throw UsageError{"unknown stream " + name + " in --streams"};

@@ -22,6 +22,9 @@ struct CliOptions {
     bool tree = false;
     bool memo = false;
     bool times = false;  // each step's time on standard error
+    bool codecFiles = false;  // "Name files by codec" ticked
+    bool chapters = false;    // Demux writes the title's chapters too
+    std::optional<std::string> report;  // where the JSON report goes
     bool help = false;
 };
 

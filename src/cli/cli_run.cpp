@@ -12,6 +12,7 @@
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
 #include "playlist/read_xpl_command.h"
+#include "report/report.h"
 
 namespace strandex {
 
@@ -26,6 +27,7 @@ void applyOptions(const CliOptions& o, FrontEnd& ui) {
     ui.setTicked(Box::cbFastCheck, !o.full);
     ui.setTicked(Box::cbCountFr, !o.noCount);
     ui.setTicked(Box::cbDetails, !o.noDetails);
+    ui.setTicked(Box::cbCodecFiles, o.codecFiles);
 }
 
 // The 34 boxes that stand for a slot, with their console names.
@@ -85,6 +87,10 @@ void keepOnlyStreams(const std::vector<std::string>& names, FrontEnd& ui) {
 void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::ostream& out,
                 std::ostream* times) {
     applyOptions(o, ui);
+    session.writeChapters = o.chapters;
+    // The report lists the streams the engine met, unless only Read XPL
+    // (and Rebuild, which notes none) ran: then the title's tracks.
+    bool engineRan = false;
     DialogPresets dialogs;
     // Adopting a source guesses its playlist, so the playlist comes second.
     ui.setText(Edit::eEVOfile, o.command == "xpl" ? o.source : o.input);
@@ -96,11 +102,15 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
         timedStep("Read XPL", times, [&] { bReadXPLClick(session); });
     } else {
         timedStep("Read EVO", times, [&] { bCheckClick(session); });
+        engineRan = true;
     }
     if (o.command == "demux") {
         if (o.streams) keepOnlyStreams(*o.streams, ui);
         // Demux starts only with something ticked, as its button does.
-        if (ui.enabled(Button::bDemux)) timedStep("Demux", times, [&] { bDemuxClick(session); });
+        if (ui.enabled(Button::bDemux)) {
+            timedStep("Demux", times, [&] { bDemuxClick(session); });
+            engineRan = true;
+        }
     } else if (o.command == "rebuild") {
         if (o.streams) keepOnlyStreams(*o.streams, ui);
         timedStep("Rebuild", times, [&] { bRebuildClick(session); });
@@ -109,6 +119,7 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
     if (o.tree) listTree(ui, out);
     if (o.memo)
         for (const auto& line : ui.xplMemo) out << line << '\n';
+    if (o.report) writeReport(session, engineRan ? ReportStreams::met : ReportStreams::titleTracks, *o.report);
 }
 
 }  // namespace strandex

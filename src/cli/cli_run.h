@@ -11,7 +11,8 @@
 namespace strandex {
 
 // Sets the options into the controls, runs the command and writes the
-// --boxes listing to `out`, and each step's time to `times` when given.
+// --boxes listing to `out`, each step's time to `times` when given and
+// last the --report file.
 // File errors escape as FileError.
 void runCommand(const CliOptions& options, Session& session, MemoryFrontEnd& ui, std::ostream& out,
                 std::ostream* times = nullptr);
