@@ -202,3 +202,20 @@ TEST_F(LpcmWav, AReservedSampleSizeGivesTheRawPayloadUnderTheKindsExtension) {
     EXPECT_EQ(output("FEATURE_1.LPCM.stream.00.mpa"), samples);
     EXPECT_EQ(session.facts.audio[0].file, raw);
 }
+
+// The second part of a feature goes on in the same WAV, a block cut
+// between the two parts carried over from the first.
+TEST_F(LpcmWav, TheSecondPartGoesOnInTheSameWav) {
+    Samples samples = randomSamples(24, 2, 480, 11);
+    Bytes disc = discSamples(samples, 24, 2);
+    const std::size_t cut = 1001;  // inside a block of 12 bytes
+    const std::uint8_t format = lpcmFormatByte(24, 48000, 2);
+    write("FEATURE_1.EVO", lpcmSource(head(disc, cut), format));
+    write("FEATURE_2.EVO", lpcmSource(Bytes(disc.begin() + cut, disc.end()), format));
+    readEvo("FEATURE_1.EVO");
+    Lines log = linesOf(bDemuxClick);
+    EXPECT_EQ(log[3], "Continue on FEATURE_2.EVO");
+    Bytes wav = output("FEATURE_1_2.LPCM.stream.00.wav");
+    EXPECT_EQ(wavSamples(wav, wavHeaderSize(formatOf(24, 48000, 2)), 24), widened(samples, 24));
+    EXPECT_EQ(le32(wav, 4), wav.size() - 8);
+}
