@@ -13,6 +13,7 @@
 #include "engine/wav_header.h"
 #include "support/command_bench.h"
 #include "support/engine_checks.h"
+#include "support/failing_files.h"
 #include "support/lpcm_stream.h"
 
 using namespace strandex;
@@ -218,4 +219,24 @@ TEST_F(LpcmWav, TheSecondPartGoesOnInTheSameWav) {
     Bytes wav = output("FEATURE_1_2.LPCM.stream.00.wav");
     EXPECT_EQ(wavSamples(wav, wavHeaderSize(formatOf(24, 48000, 2)), 24), widened(samples, 24));
     EXPECT_EQ(le32(wav, 4), wav.size() - 8);
+}
+
+// A disk that fills while the WAV is written: the write error, every file
+// closed with what reached it, and a header that claims no samples the
+// file may lack (the sizes are set only after the samples are out).
+TEST_F(LpcmWav, AWriteErrorClosesTheWavWithoutClaimingSamples) {
+    Samples samples = randomSamples(16, 2, 4000, 12);
+    write("FEATURE_1.EVO", lpcmSource(discSamples(samples, 16, 2), lpcmFormatByte(16, 48000, 2)));
+    readEvo("FEATURE_1.EVO");
+    {
+        FailingFiles files;
+        files.fillAfter("LPCM", 5000);
+        EXPECT_EQ(run(bDemuxClick), kStreamWriteError);
+    }
+    EXPECT_FALSE(anyOutputOpen());
+    Bytes wav = output("FEATURE_1.LPCM.stream.00.wav");
+    EXPECT_EQ(wav.size(), 5000u);
+    EXPECT_EQ(Bytes(wav.begin(), wav.begin() + 4), (Bytes{'R', 'I', 'F', 'F'}));
+    EXPECT_EQ(le32(wav, 4), 72u);  // the header's room as made, no data
+    EXPECT_EQ(le32(wav, 76), 0u);
 }
