@@ -154,7 +154,7 @@ TEST(Report, LanguagesNamesAndForcedFlagsFromThePlaylistTitle) {
     p.durationMs = 6137500;
     p.audio[3] = TrackFacts{true, "de", "Deutsch", false};
     p.sub[20] = TrackFacts{true, "fr", "", true};
-    p.chapters = {{0, "Anfang"}, {760166, "Chapter 02"}, {-1, "Broken"}};
+    p.chapters = {{0, 0, "Anfang"}, {760166, 760166000000, "Chapter 02"}, {-1, -1, "Broken"}};
     JsonValue r = feature.report();
     EXPECT_EQ(streamOf(r, "audio3")["language"].text, "de");
     EXPECT_EQ(streamOf(r, "audio3")["name"].text, "Deutsch");
@@ -180,7 +180,7 @@ TEST(Report, HostilePlaylistTextStaysValidJson) {
     p.titleName = hostile;
     p.audio[3].name = "fran\xE7" "ais";  // Latin-1: not UTF-8
     p.audio[3].language = "e\"n";
-    p.chapters = {{0, hostile}};
+    p.chapters = {{0, 0, hostile}};
     feature.offer(audioBox(3), "DD+.stream.03.\"\\\t");
     std::string text = reportJson(feature.session, ReportStreams::met);
     JsonValue r = parseJson(text);

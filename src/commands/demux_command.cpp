@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "commands/codec_names.h"
 #include "commands/command_guard.h"
 #include "commands/command_steps.h"
 #include "commands/encrypted_notice.h"
@@ -32,22 +33,65 @@ double demuxPlayingDays(std::int32_t frames) {
 struct PlannedOutput {
     Box box;
     std::string name;
+    // Files named by codec: the name less its extension, and the coding
+    // the extension was chosen by.
+    std::string stem;
+    ContentCoding coding = ContentCoding::Unknown;
 };
+
+// What Demux knows of the streams before it runs, for files named by
+// codec: the facts of the command before when it read this source.
+struct EarlierFacts {
+    bool codecFiles = false;
+    StreamFacts facts;
+    bool ofThisSource = false;
+};
+
+EarlierFacts earlierFacts(const Session& session) {
+    EarlierFacts e;
+    e.codecFiles = session.ui.ticked(Box::cbCodecFiles);
+    if (!e.codecFiles) return e;
+    e.facts = session.facts;
+    e.ofThisSource = !e.facts.parts.empty() && e.facts.parts.front() == session.ui.text(Edit::eEVOfile);
+    return e;
+}
+
+PlannedOutput planOutput(const Session& session, const EarlierFacts& earlier, const std::string& prefix, Box box) {
+    const FrontEnd& ui = session.ui;
+    if (!earlier.codecFiles) return {box, outputName(ui, prefix, box), "", ContentCoding::Unknown};
+    ContentCoding coding =
+        plannedCoding(ui, session.table, earlier.ofThisSource ? &earlier.facts : nullptr, box);
+    std::string stem = outputStem(ui, prefix, box);
+    return {box, stem + codecExtension(coding), stem, coding};
+}
 
 // The file of every selected box, in box order. Two boxes whose names
 // coincide (equal captions, or captions that differ only in a "/") would
 // write into one file at two offsets, leaving neither stream: the command
-// stops before any file is made.
-std::vector<PlannedOutput> planOutputs(const FrontEnd& ui, const std::string& prefix) {
+// stops before any file is made. Files named by codec may be renamed when
+// their stream shows another coding; as only the extension changes, two
+// distinct stems keep the final names apart too.
+std::vector<PlannedOutput> planOutputs(const Session& session, const EarlierFacts& earlier,
+                                       const std::string& prefix) {
     std::vector<PlannedOutput> planned;
     for (Box box : slotBoxesInOrder()) {
-        if (!selected(ui, box)) continue;
-        std::string name = outputName(ui, prefix, box);
-        for (const PlannedOutput& earlier : planned)
-            if (earlier.name == name) throw FileError(sharedOutputMessage(name));
-        planned.push_back({box, name});
+        if (!selected(session.ui, box)) continue;
+        PlannedOutput out = planOutput(session, earlier, prefix, box);
+        for (const PlannedOutput& before : planned)
+            if (before.name == out.name || (earlier.codecFiles && before.stem == out.stem))
+                throw FileError(sharedOutputMessage(out.name));
+        planned.push_back(out);
     }
     return planned;
+}
+
+// LPCM goes to WAV only for the files this Demux names by codec.
+void armWavOutputs(Session& session, const std::vector<PlannedOutput>& planned, bool codecFiles) {
+    for (WavOutput& wav : session.audioWav) wav.reset();
+    if (!codecFiles) return;
+    for (const PlannedOutput& out : planned)
+        if (kindOfBox(out.box) == StreamKindOfBox::Audio)
+            session.audioWav[static_cast<std::size_t>(slotOfBox(out.box))].arm();
 }
 
 void createOutputs(Session& session, const std::vector<PlannedOutput>& planned) {
@@ -59,33 +103,77 @@ void createOutputs(Session& session, const std::vector<PlannedOutput>& planned) 
     }
 }
 
-// Every file is closed whatever happens; outputs keep what was written.
-// When the run itself went well, a close that fails (its last bytes not
-// written) is reported as a write error rather than passing for success.
-void closeEverything(StreamTable& t, bool reportFailure) {
+// Every file is closed whatever happens; outputs keep what was written
+// (a WAV its header with the sizes so far). When the run itself went well,
+// a close that fails (its last bytes not written) is reported as a write
+// error rather than passing for success.
+void closeEverything(Session& session, bool reportFailure) {
+    StreamTable& t = session.table;
     t.SourceStream.close();
     bool failed = false;
     for (Box box : slotBoxesInOrder()) {
         OutputFile& out = outputOf(t, box);
         if (!out.isOpen()) continue;
         try {
+            if (kindOfBox(box) == StreamKindOfBox::Audio)
+                session.audioWav[static_cast<std::size_t>(slotOfBox(box))].finish(out);
             out.close();
         } catch (const FileError&) {
+            out.discard();
             failed = true;
         }
     }
     if (failed && reportFailure) throw FileError(kStreamWriteError);
 }
 
+const WavOutput* wavOf(const Session& session, Box box) {
+    if (kindOfBox(box) != StreamKindOfBox::Audio) return nullptr;
+    return &session.audioWav[static_cast<std::size_t>(slotOfBox(box))];
+}
+
+// LPCM whose format byte holds a reserved value was written as it came.
+bool writtenRawLpcm(const Session& session, Box box, const SlotFacts& met) {
+    const WavOutput* wav = wavOf(session, box);
+    return wav != nullptr && met.coding == ContentCoding::Lpcm && wav->state() == WavOutput::State::Raw;
+}
+
+// The extension the stream turned out to call for: its first chunk's
+// coding, or what the name was planned by when the stream never came; raw
+// LPCM takes the kind's extension.
+std::string finalExtension(const Session& session, const PlannedOutput& out, const SlotFacts& met) {
+    if (writtenRawLpcm(session, out.box, met)) return session.ui.text(Edit::eAudioExt);
+    bool known = met.met && met.coding != ContentCoding::Unknown;
+    return codecExtension(known ? met.coding : out.coding);
+}
+
+// Each written stream's file in its facts, under its final name: a file
+// named by codec whose stream showed another coding is renamed.
+void nameWrittenFiles(Session& session, const std::vector<PlannedOutput>& planned, bool codecFiles) {
+    for (const PlannedOutput& out : planned) {
+        SlotFacts& met = factsOfBox(session.facts, out.box);
+        met.file = out.name;
+        if (!codecFiles) continue;
+        if (writtenRawLpcm(session, out.box, met)) session.ui.log(rawLpcmLine(out.name));
+        std::string finalName = out.stem + finalExtension(session, out, met);
+        if (finalName == out.name) continue;
+        renameFile(out.name, finalName);
+        session.ui.log(renamedLine(out.name, finalName));
+        met.file = finalName;
+    }
+}
+
 void writeStreams(Session& session, const std::string& prefix, const std::string& second,
-                  EncryptedPart& encrypted) {
-    std::vector<PlannedOutput> planned = planOutputs(session.ui, prefix);
+                  const EarlierFacts& earlier, EncryptedPart& encrypted) {
+    std::vector<PlannedOutput> planned = planOutputs(session, earlier, prefix);
+    armWavOutputs(session, planned, earlier.codecFiles);
     openSource(session);
     createOutputs(session, planned);
     session.ui.slog("Writing stream(s)", 0);
     demux(session, RunMode::Write);
     encrypted.note(session.table, session.paths.EVOname);
     continueIntoSecondPart(session, second, encrypted, [&] { demux(session, RunMode::Write); });
+    closeEverything(session, true);
+    nameWrittenFiles(session, planned, earlier.codecFiles);
 }
 
 }  // namespace
@@ -119,17 +207,17 @@ void bDemuxClick(Session& session) {
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
+    EarlierFacts earlier = earlierFacts(session);  // the start clears them
     startOnStatusPage(session, Button::bDemux);
     std::string second;
     std::string prefix = demuxPrefix(session, second);
     EncryptedPart encrypted;
     try {
-        writeStreams(session, prefix, second, encrypted);
+        writeStreams(session, prefix, second, earlier, encrypted);
     } catch (...) {
-        closeEverything(t, false);
+        closeEverything(session, false);
         throw;
     }
-    closeEverything(t, true);
     writeChapterFiles(session, prefix);
     logDone(ui);
     logFrameCounts(ui, t, demuxPlayingDays);

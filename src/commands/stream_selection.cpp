@@ -82,14 +82,18 @@ const char* startCaption(Box box) {
 
 // A caption may come from the playlist: a "/" in it would lead the file
 // out of the output folder, so it becomes "_".
+std::string outputStem(const FrontEnd& ui, const std::string& prefix, Box box) {
+    std::string caption = ui.caption(box);
+    for (char& c : caption)
+        if (c == '/') c = '_';
+    return prefix + "." + caption + ".";
+}
+
 std::string outputName(const FrontEnd& ui, const std::string& prefix, Box box) {
     Edit ext = Edit::eSubExt;
     if (kindOfBox(box) == StreamKindOfBox::Video) ext = Edit::eVideoExt;
     if (kindOfBox(box) == StreamKindOfBox::Audio) ext = Edit::eAudioExt;
-    std::string caption = ui.caption(box);
-    for (char& c : caption)
-        if (c == '/') c = '_';
-    return prefix + "." + caption + "." + ui.text(ext);
+    return outputStem(ui, prefix, box) + ui.text(ext);
 }
 
 }  // namespace strandex

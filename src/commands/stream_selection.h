@@ -38,5 +38,7 @@ const char* startCaption(Box box);
 
 // prefix + "." + caption + "." + extension of the box's kind.
 std::string outputName(const FrontEnd& ui, const std::string& prefix, Box box);
+// The same up to the extension: prefix + "." + caption + ".".
+std::string outputStem(const FrontEnd& ui, const std::string& prefix, Box box);
 
 }  // namespace strandex

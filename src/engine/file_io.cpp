@@ -1,6 +1,7 @@
 #include "engine/file_io.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +13,7 @@ namespace {
 int realOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
 }  // namespace
 
-FileCalls realFileCalls() { return FileCalls{realOpen, ::read, ::write, ::close, ::fstat}; }
+FileCalls realFileCalls() { return FileCalls{realOpen, ::read, ::write, ::pwrite, ::close, ::fstat}; }
 
 FileCalls fileCalls = realFileCalls();
 
@@ -31,6 +32,10 @@ std::string shortReadErrorText(const std::string& path) {
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+void renameFile(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) throw FileError(createErrorText(to, errno));
 }
 
 SourceFile::~SourceFile() { close(); }
@@ -119,6 +124,18 @@ void OutputFile::append(const std::uint8_t* data, std::size_t n) {
         return;
     }
     buffer_.insert(buffer_.end(), data, data + n);
+}
+
+void OutputFile::writeAt(std::int64_t offset, const std::uint8_t* data, std::size_t n) {
+    flush();
+    while (n > 0) {
+        ssize_t w = fileCalls.pwrite(fd_, data, n, static_cast<off_t>(offset));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) throw FileError(kStreamWriteError);
+        data += w;
+        offset += w;
+        n -= static_cast<std::size_t>(w);
+    }
 }
 
 void OutputFile::close() {

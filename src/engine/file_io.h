@@ -20,6 +20,7 @@ struct FileCalls {
     int (*open)(const char* path, int flags, mode_t mode);
     ssize_t (*read)(int fd, void* buffer, std::size_t n);
     ssize_t (*write)(int fd, const void* data, std::size_t n);
+    ssize_t (*pwrite)(int fd, const void* data, std::size_t n, off_t offset);
     int (*close)(int fd);
     int (*fstat)(int fd, struct stat* st);
 };
@@ -40,6 +41,9 @@ std::string shortReadErrorText(const std::string& path);
 inline constexpr const char* kStreamWriteError = "Stream write error";
 
 bool fileExists(const std::string& path);
+// Gives a file another name, replacing a file of that name; a failure is
+// the "Cannot create file" error of the new name.
+void renameFile(const std::string& from, const std::string& to);
 
 // A source file: read only, sequential, 64-bit size and position.
 class SourceFile {
@@ -88,6 +92,9 @@ public:
 
     void create(const std::string& path, std::size_t bufferSize = kBufferSize);  // throws FileError
     void append(const std::uint8_t* data, std::size_t n);
+    // Writes n bytes at `offset`, over what is there (a header whose sizes
+    // are known at the end); what was appended is written out first.
+    void writeAt(std::int64_t offset, const std::uint8_t* data, std::size_t n);
     void close();                          // flushes; throws on failure
     void discard();                        // closes without reporting errors
     bool isOpen() const { return fd_ >= 0; }

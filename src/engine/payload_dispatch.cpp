@@ -68,8 +68,14 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
         auto& out = t.VideoOut[static_cast<std::size_t>(s.VideoSlot)];
         if (writable(run.ui, videoBox(s.VideoSlot), out)) out.append(data, length);
     } else if (s.Kind == StreamKind::Audio) {
-        auto& out = t.AudioOut[static_cast<std::size_t>(s.AudioSlot)];
-        if (writable(run.ui, audioBox(s.AudioSlot), out)) out.append(data, length);
+        auto slot = static_cast<std::size_t>(s.AudioSlot);
+        auto& out = t.AudioOut[slot];
+        if (!writable(run.ui, audioBox(s.AudioSlot), out)) return;
+        WavOutput& wav = run.session.audioWav[slot];
+        if (wav.active())
+            wav.write(out, run.session.facts.audio[slot], s.Coding == AudioCoding::Lpcm, data, length);
+        else
+            out.append(data, length);
     } else if (s.Kind == StreamKind::Subpicture && s.SubSlot < kSubBoxSlots) {
         auto& out = t.SubpictureOut[static_cast<std::size_t>(s.SubSlot)];
         if (!writable(run.ui, subBox(s.SubSlot), out)) return;

@@ -7,6 +7,7 @@
 #include "engine/front_end.h"
 #include "engine/stream_facts.h"
 #include "engine/stream_table.h"
+#include "engine/wav_output.h"
 #include "playlist/playlist_facts.h"
 
 namespace strandex {
@@ -38,6 +39,9 @@ struct Session {
     StreamFacts facts;
     // The title the last Read XPL found: languages, names, chapters.
     PlaylistFacts playlist;
+    // The audio slots Demux writes as WAV when their stream is LPCM (files
+    // named by codec), beside the slots' output files.
+    std::array<WavOutput, kAudioSlots> audioWav;
     // Demux also writes the title's chapters beside its streams.
     bool writeChapters = false;
     // Examine every byte with the plain byte step instead of the fast paths

@@ -118,7 +118,7 @@ FailingFiles::FailingFiles() {
     real = realFileCalls();
     plan = Plan{};
     plan.active = true;
-    fileCalls = FileCalls{openCall, readCall, writeCall, closeCall, real.fstat};
+    fileCalls = FileCalls{openCall, readCall, writeCall, real.pwrite, closeCall, real.fstat};
 }
 
 FailingFiles::~FailingFiles() {

@@ -156,6 +156,34 @@ private slots:
         QVERIFY(w.button(Button::bDemux)->isEnabled());
     }
 
+    // Ticking "Name files by codec" on the Options page changes the names
+    // the next Demux gives; unticked, they are the kind extensions again.
+    void codecNamesFollowTheOptionsBox() {
+        TfMain w;
+        TempStore store(dir_, "codec.ini");
+        QVERIFY(showWithStore(w, store.get()));
+        QVERIFY(QDir().mkpath(path("codec-out")));
+        w.edit(Edit::eWorkdir)->setText(path("codec-out"));
+        w.dropFile(feature_);
+        QTest::mouseClick(w.button(Button::bCheck), Qt::LeftButton);
+        const QString prefix = "Creating " + path("codec-out/FEATURE_1.");
+        w.pages()->setCurrentIndex(5);
+        QTest::mouseClick(w.box(Box::cbCodecFiles), Qt::LeftButton);
+        QVERIFY(w.box(Box::cbCodecFiles)->isChecked());
+        qsizetype before = memoLines(w).size();
+        QTest::mouseClick(w.button(Button::bDemux), Qt::LeftButton);
+        QStringList lines = linesSince(w, before);
+        QVERIFY2(lines.contains(prefix + "VC-1.stream.0.vc1"), qPrintable(lines.join("\n")));
+        QVERIFY(lines.contains(prefix + "Subpicture.00.sup"));
+        w.pages()->setCurrentIndex(5);
+        QTest::mouseClick(w.box(Box::cbCodecFiles), Qt::LeftButton);
+        before = memoLines(w).size();
+        QTest::mouseClick(w.button(Button::bDemux), Qt::LeftButton);
+        lines = linesSince(w, before);
+        QVERIFY2(lines.contains(prefix + "VC-1.stream.0.mpv"), qPrintable(lines.join("\n")));
+        QVERIFY(lines.contains(prefix + "DD+.stream.03.mpa"));
+    }
+
     void dropsTakeTheFirstFileOfTheRightKind() {
         TfMain w;
         QVERIFY(!w.acceptDrops());  // registered when first shown
