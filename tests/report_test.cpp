@@ -204,9 +204,10 @@ TEST(Report, AfterReadXplAloneTheTitlesTracks) {
     ui.setCaption(videoBox(0), "H.264.stream.0");
     ui.setBoxEnabled(audioBox(2), true);
     ui.setCaption(audioBox(2), "DD+.6ch.stream.02.en");
+    session.playlist.titleFound = true;
     session.playlist.audio[2] = TrackFacts{true, "en", "", false};
     JsonValue r = parseJson(reportJson(session, ReportStreams::titleTracks));
-    EXPECT_EQ(r.keys(), (std::vector<std::string>{"parts", "streams"}));  // no source was given
+    EXPECT_EQ(r.keys(), (std::vector<std::string>{"parts", "streams", "title", "chapters"}));  // no source was given
     EXPECT_TRUE(r["parts"].items.empty());
     EXPECT_EQ(slotsOf(r), (std::vector<std::string>{"video0", "audio2", "sub17"}));
     const JsonValue& audio = streamOf(r, "audio2");

@@ -20,6 +20,8 @@
 
 #include "app/logo.h"
 #include "commands/stream_selection.h"
+#include "mux/child_process.h"
+#include "mux/mkvmerge_run.h"
 #include "version.h"
 
 namespace strandex {
@@ -214,7 +216,7 @@ void TfMain::buildOptionsPage(QWidget* page) {
         int x, y;
         bool ticked = true;
     };
-    const std::array<Option, 5> options{
+    const std::array<Option, 6> options{
         Option{Box::cbContinue, "Continue with second  EVO",
                "Demux continues with e.g. FEATURE_2.EVO if it exists", 8, 94},
         Option{Box::cbFastCheck, "Fast EVO checking",
@@ -223,7 +225,10 @@ void TfMain::buildOptionsPage(QWidget* page) {
         Option{Box::cbDetails, "Detailed info", "Detailed information about streams", 180, 116},
         Option{Box::cbCodecFiles, "Name files by codec",
                "Demux names each file by its coding (.vc1, .eac3, .wav …) and writes LPCM as WAV", 8,
-               138, false}};
+               138, false},
+        Option{Box::cbMuxMkv, "Mux into MKV after Demux",
+               "Demux then makes one MKV of the streams, with their languages, names and chapters",
+               180, 138, false}};
     for (const auto& o : options) {
         auto* box = new QCheckBox(o.caption, page);
         box->setObjectName(QString::fromStdString(boxName(o.box)));
@@ -233,6 +238,12 @@ void TfMain::buildOptionsPage(QWidget* page) {
         box->setChecked(o.ticked);
         box->setGeometry(o.x, o.y, 170, 17);
         boxes_[static_cast<std::size_t>(boxIndex(o.box))] = box;
+    }
+    // Muxing runs mkvmerge; without it the box says why it cannot be ticked.
+    if (findOnPath(kMkvmergeProgram).empty()) {
+        QCheckBox* mux = boxes_[static_cast<std::size_t>(boxIndex(Box::cbMuxMkv))];
+        mux->setEnabled(false);
+        mux->setToolTip(kMkvmergeMissing);
     }
 }
 

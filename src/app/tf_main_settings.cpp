@@ -10,10 +10,10 @@
 namespace strandex {
 
 namespace {
-constexpr std::array<std::pair<const char*, Box>, 5> kSwitches{
+constexpr std::array<std::pair<const char*, Box>, 6> kSwitches{
     std::pair{"Continue", Box::cbContinue}, std::pair{"FastCheck", Box::cbFastCheck},
     std::pair{"CountFrames", Box::cbCountFr}, std::pair{"Details", Box::cbDetails},
-    std::pair{"CodecFiles", Box::cbCodecFiles}};
+    std::pair{"CodecFiles", Box::cbCodecFiles}, std::pair{"MuxMkv", Box::cbMuxMkv}};
 constexpr std::array<std::pair<const char*, Edit>, 4> kTexts{
     std::pair{"AudioExt", Edit::eAudioExt}, std::pair{"VideoExt", Edit::eVideoExt},
     std::pair{"SubExt", Edit::eSubExt}, std::pair{"Workdir", Edit::eWorkdir}};
@@ -52,8 +52,9 @@ void TfMain::RegRead() {
         if (has(name)) edit(e)->setText(readString(st, name));
     if (has("EVOdir")) dialogs_.evoStartFolder = session_.paths.EVOdir = readString(st, "EVOdir").toStdString();
     if (has("XPLdir")) dialogs_.xplStartFolder = session_.paths.XPLdir = readString(st, "XPLdir").toStdString();
+    // A switch the window disabled (muxing without mkvmerge) stays off.
     for (const auto& [name, b] : kSwitches)
-        if (has(name)) box(b)->setChecked(readInteger(st, name) != 0);
+        if (has(name) && box(b)->isEnabled()) box(b)->setChecked(readInteger(st, name) != 0);
 }
 
 // Every value on every close; a maximised window keeps the normal geometry

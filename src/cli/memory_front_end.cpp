@@ -18,12 +18,14 @@ MemoryFrontEnd::MemoryFrontEnd() {
     edits_[at(Edit::eAudioExt)] = "mpa";
     edits_[at(Edit::eSubExt)] = "sup";
     for (int i = 0; i < kStreamBoxCount; ++i) boxes_[at(boxAt(i))].caption = startCaption(boxAt(i));
-    const std::array<const char*, 5> options{"Continue with second  EVO", "Fast EVO checking",
-                                             "Count frames", "Detailed info", "Name files by codec"};
-    for (int i = 0; i < 5; ++i) {
-        BoxState& box = boxes_[static_cast<std::size_t>(kStreamBoxCount + i)];
-        box = BoxState{boxAt(kStreamBoxCount + i) != Box::cbCodecFiles, true,
-                       options[static_cast<std::size_t>(i)], ""};
+    const std::array<const char*, 6> options{"Continue with second  EVO", "Fast EVO checking",
+                                             "Count frames", "Detailed info", "Name files by codec",
+                                             "Mux into MKV after Demux"};
+    for (int i = 0; i < 6; ++i) {
+        Box b = boxAt(kStreamBoxCount + i);
+        bool offAtStart = b == Box::cbCodecFiles || b == Box::cbMuxMkv;
+        boxes_[static_cast<std::size_t>(kStreamBoxCount + i)] =
+            BoxState{!offAtStart, true, options[static_cast<std::size_t>(i)], ""};
     }
     for (const char* top : kTreeStartItems) tree.push_back({-1, top});
 }

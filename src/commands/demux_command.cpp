@@ -1,15 +1,18 @@
 #include "commands/demux_command.h"
 
+#include <optional>
 #include <vector>
 
 #include "commands/codec_names.h"
 #include "commands/command_guard.h"
 #include "commands/command_steps.h"
+#include "commands/demux_options.h"
 #include "commands/encrypted_notice.h"
 #include "commands/read_evo.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
 #include "mux/chapter_files.h"
+#include "mux/mux_step.h"
 
 namespace strandex {
 
@@ -49,7 +52,7 @@ struct EarlierFacts {
 
 EarlierFacts earlierFacts(const Session& session) {
     EarlierFacts e;
-    e.codecFiles = session.ui.ticked(Box::cbCodecFiles);
+    e.codecFiles = codecFilesWanted(session);
     if (!e.codecFiles) return e;
     e.facts = session.facts;
     e.ofThisSource = !e.facts.parts.empty() && e.facts.parts.front() == session.ui.text(Edit::eEVOfile);
@@ -207,6 +210,7 @@ void bDemuxClick(Session& session) {
     if (!guard.acquired()) return;
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
+    const std::string mkvmerge = muxerForDemux(session);  // before anything is read or written
     EarlierFacts earlier = earlierFacts(session);  // the start clears them
     startOnStatusPage(session, Button::bDemux);
     std::string second;
@@ -218,9 +222,14 @@ void bDemuxClick(Session& session) {
         closeEverything(session, false);
         throw;
     }
-    writeChapterFiles(session, prefix);
+    std::string chapters = writeChapterFiles(session, prefix);
+    std::optional<MuxPlan> plan;
+    if (muxPlanWanted(session)) plan = writeMuxPlan(session, prefix, chapters);
     logDone(ui);
     logFrameCounts(ui, t, demuxPlayingDays);
+    if (plan) logLeftOut(ui, *plan);
+    // Streams cut short by Cancel are not muxed.
+    if (plan && !mkvmerge.empty() && t.StopFlag == 0) muxStreams(session, *plan, prefix, mkvmerge);
     ui.setEnabled(Button::bDemux, true);
     encrypted.tell(ui);
 }

@@ -11,8 +11,8 @@ std::string boxName(Box b) {
     if (b < Box::cbAudio00) return "cbVideo" + std::to_string(i - boxIndex(Box::cbVideo0));
     if (b < Box::cbSub00) return "cbAudio" + twoDigits(i - boxIndex(Box::cbAudio00));
     if (b < Box::cbContinue) return "cbSub" + twoDigits(i - boxIndex(Box::cbSub00));
-    static const std::array<const char*, 5> options{"cbContinue", "cbFastCheck", "cbCountFr",
-                                                    "cbDetails", "cbCodecFiles"};
+    static const std::array<const char*, 6> options{"cbContinue", "cbFastCheck", "cbCountFr",
+                                                    "cbDetails", "cbCodecFiles", "cbMuxMkv"};
     return options.at(static_cast<std::size_t>(i - boxIndex(Box::cbContinue)));
 }
 

@@ -14,7 +14,8 @@ inline constexpr int kEditCount = 6;
 
 // Check boxes: the 40 stream boxes in their order (cbVideo0..7, cbAudio00..15,
 // cbSub00..15), then the option switches: the four the program began with,
-// then "Name files by codec", which is off until the user ticks it.
+// then "Name files by codec" and "Mux into MKV after Demux", which are off
+// until the user ticks them.
 enum class Box : int {
     cbVideo0 = 0,
     cbAudio00 = 8,
@@ -24,9 +25,10 @@ enum class Box : int {
     cbCountFr,
     cbDetails,
     cbCodecFiles,
+    cbMuxMkv,
 };
 inline constexpr int kStreamBoxCount = 40;
-inline constexpr int kBoxCount = 45;
+inline constexpr int kBoxCount = 46;
 
 inline constexpr Box boxAt(int index) { return static_cast<Box>(index); }
 inline constexpr int boxIndex(Box b) { return static_cast<int>(b); }

@@ -42,8 +42,12 @@ struct Session {
     // The audio slots Demux writes as WAV when their stream is LPCM (files
     // named by codec), beside the slots' output files.
     std::array<WavOutput, kAudioSlots> audioWav;
-    // Demux also writes the title's chapters beside its streams.
+    // Demux also writes the title's chapters beside its streams, and the
+    // mkvmerge options file that makes an MKV of them; muxing keeps the
+    // streams it put in the MKV.
     bool writeChapters = false;
+    bool writeMuxPlan = false;
+    bool keepStreams = false;
     // Examine every byte with the plain byte step instead of the fast paths
     // beside it; the results are the same, only slower.
     bool plainByteStep = false;

@@ -1,5 +1,6 @@
 #include "mux/chapter_files.h"
 
+#include "commands/demux_options.h"
 #include "engine/file_io.h"
 #include "mux/chapter_formats.h"
 
@@ -20,21 +21,25 @@ void writeFile(FrontEnd& ui, const std::string& path, const std::string& text) {
 
 }  // namespace
 
-void writeChapterFiles(Session& session, const std::string& prefix) {
-    if (!session.writeChapters) return;
+std::string writeChapterFiles(Session& session, const std::string& prefix) {
+    if (!chaptersWanted(session)) return "";
     const PlaylistFacts& facts = session.playlist;
     FrontEnd& ui = session.ui;
     // Facts read for another source would give this one the wrong chapters.
     if (!facts.titleFound || facts.sourceBase != session.paths.EVObase) {
         ui.log(kNoTitle);
-        return;
+        return "";
     }
     if (facts.chapters.empty()) {
         ui.log(kNoChapters);
-        return;
+        return "";
     }
-    writeFile(ui, prefix + ".chapters.txt", ogmChapters(facts));
-    writeFile(ui, prefix + ".chapters.xml", matroskaChapters(facts));
+    writeFile(ui, chapterTextPath(prefix), ogmChapters(facts));
+    writeFile(ui, chapterXmlPath(prefix), matroskaChapters(facts));
+    return chapterTextPath(prefix);
 }
+
+std::string chapterTextPath(const std::string& prefix) { return prefix + ".chapters.txt"; }
+std::string chapterXmlPath(const std::string& prefix) { return prefix + ".chapters.xml"; }
 
 }  // namespace strandex

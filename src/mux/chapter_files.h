@@ -12,7 +12,12 @@ namespace strandex {
 // FEATURE_1_2. Does nothing while chapters are not asked for. Writes both
 // files, each with a "Creating NAME" line, when Read XPL found this
 // source's title and it has chapters; else logs why there are none. A file
-// that cannot be created or written raises FileError.
-void writeChapterFiles(Session& session, const std::string& prefix);
+// that cannot be created or written raises FileError. Returns the path of
+// the OGM file when the files were written, else an empty text.
+std::string writeChapterFiles(Session& session, const std::string& prefix);
+
+// OUT/BASE.chapters.txt and OUT/BASE.chapters.xml for Demux's prefix.
+std::string chapterTextPath(const std::string& prefix);
+std::string chapterXmlPath(const std::string& prefix);
 
 }  // namespace strandex

@@ -22,11 +22,22 @@ bool isExecutableFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-// Spawn's file actions, released whatever happens.
+// Spawn's file actions and attributes, released whatever happens.
 struct FileActions {
     posix_spawn_file_actions_t actions;
     FileActions() { posix_spawn_file_actions_init(&actions); }
     ~FileActions() { posix_spawn_file_actions_destroy(&actions); }
+};
+struct SpawnAttributes {
+    posix_spawnattr_t attributes;
+    SpawnAttributes() {
+        posix_spawnattr_init(&attributes);
+        // A group of its own: a Ctrl-C at the terminal reaches this program,
+        // which then stops the child itself, rather than the child at once.
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
 };
 
 }  // namespace
@@ -74,7 +85,8 @@ bool ChildProcess::start(const std::vector<std::string>& argv, std::string& erro
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    int rc = ::posix_spawn(&pid_, argv[0].c_str(), &fa.actions, nullptr, args.data(), environ);
+    SpawnAttributes sa;
+    int rc = ::posix_spawn(&pid_, argv[0].c_str(), &fa.actions, &sa.attributes, args.data(), environ);
     ::close(fds[1]);
     if (rc != 0) {
         ::close(fds[0]);

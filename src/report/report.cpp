@@ -52,13 +52,6 @@ std::string captionOf(const FrontEnd& ui, SlotTable table, int slot) {
     return ui.boxEnabled(box) ? ui.caption(box) : "";
 }
 
-const TrackFacts* trackOf(const PlaylistFacts& playlist, SlotTable table, int slot) {
-    auto k = static_cast<std::size_t>(slot);
-    if (table == SlotTable::audio) return &playlist.audio[k];
-    if (table == SlotTable::subpicture) return &playlist.sub[k];
-    return nullptr;  // the playlist names no video language
-}
-
 void optionalString(JsonWriter& json, const char* key, const std::string& value) {
     if (value.empty()) return;
     json.key(key);
@@ -86,13 +79,12 @@ void writeMetFacts(JsonWriter& json, const Session& session, const ReportedSlot&
 }
 
 void writeTrack(JsonWriter& json, const Session& session, const ReportedSlot& s, const std::string& type) {
-    const TrackFacts* track = trackOf(session.playlist, s.table, s.slot);
+    TrackLabel label = trackLabel(session, s.table, s.slot, s.facts, type);
     json.key("language");
-    json.string(track != nullptr && !track->language.empty() ? track->language : "und");
-    bool named = track != nullptr && !track->name.empty();
-    optionalString(json, "name", named ? track->name : streamName(s.facts, type));
+    json.string(label.language);
+    optionalString(json, "name", label.name);
     json.key("forced");
-    json.boolean(track != nullptr && track->forced);
+    json.boolean(label.forced);
 }
 
 void writeFormat(JsonWriter& json, const Session& session, const ReportedSlot& s) {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/session.h"
+
 namespace strandex {
 
 namespace {
@@ -72,6 +74,24 @@ int channelsOf(const SlotFacts& facts) {
 int sampleRateOf(const SlotFacts& facts) {
     if (facts.sampleRate > 0) return facts.sampleRate;
     return facts.coding == ContentCoding::Lpcm ? facts.lpcm.sampleRate : 0;
+}
+
+TrackLabel trackLabel(const Session& session, SlotTable table, int slot, const SlotFacts& facts,
+                      const std::string& type) {
+    TrackLabel label;
+    label.name = streamName(facts, type);
+    const PlaylistFacts& playlist = session.playlist;
+    // Facts read for another source would give this one the wrong names.
+    if (!playlist.titleFound || playlist.sourceBase != session.paths.EVObase) return label;
+    auto k = static_cast<std::size_t>(slot);
+    const TrackFacts* track = table == SlotTable::audio        ? &playlist.audio[k]
+                              : table == SlotTable::subpicture ? &playlist.sub[k]
+                                                               : nullptr;  // no video language
+    if (track == nullptr) return label;
+    if (!track->language.empty()) label.language = track->language;
+    if (!track->name.empty()) label.name = track->name;
+    label.forced = track->forced;
+    return label;
 }
 
 std::string streamName(const SlotFacts& facts, const std::string& type) {

@@ -31,6 +31,18 @@ std::string typeOfCaption(const std::string& caption);
 // not known either.
 std::string streamName(const SlotFacts& facts, const std::string& type);
 
+// What a track is called in the files other programs read: its language,
+// name and forced flag from the title Read XPL found for this source; "und"
+// and the name by coding and channels where the playlist gives none.
+struct TrackLabel {
+    std::string language = "und";
+    std::string name;
+    bool forced = false;
+};
+struct Session;
+TrackLabel trackLabel(const Session& session, SlotTable table, int slot, const SlotFacts& facts,
+                      const std::string& type);
+
 // The channels, LFE included, where known (for LPCM from its header); 0
 // when not.
 int channelsOf(const SlotFacts& facts);

@@ -23,7 +23,7 @@ namespace {
 const QStringList kValueNames{"WindowState", "Top",       "Left",        "Width",   "Height", "TreeWidth",
                               "AudioExt",    "VideoExt",  "SubExt",      "Workdir", "EVOdir", "XPLdir",
                               "Continue",    "FastCheck", "CountFrames", "Details", "CodecFiles",
-                              "Install"};
+                              "MuxMkv",      "Install"};
 
 int treeWidth(TfMain& w) {
     w.pages()->setCurrentIndex(4);  // lays the splitter out
