@@ -20,6 +20,7 @@
 #include "engine/stream_facts.h"
 #include "support/command_bench.h"
 #include "support/engine_checks.h"
+#include "support/engine_harness.h"
 #include "support/fixture_files.h"
 #include "support/probe_report.h"
 
@@ -157,4 +158,25 @@ TEST(StreamDelays, OpenGopVideoStartsAtItsLowestPtsAsAMuxerShowsIt) {
     double source = (91800.0 - 71160.0) / 90.0;  // the I picture after the audio's first frame
     double frames = (source - muxed) / 32.0;
     EXPECT_NEAR(frames, std::round(frames), 1.5 / 32.0) << "muxed " << muxed << " ms, source " << source << " ms";
+}
+
+// The earliest PTS on built packets: the lowest up to the first packet
+// later than the first, whatever comes after it, across the 2^32 wrap of
+// the timestamps as they are held; an audio stream whose first packet has
+// no PTS takes its delay from its first that has one.
+TEST(StreamDelays, TheEarliestPtsEndsAtTheFirstLaterPacket) {
+    const std::uint64_t wrap = 1ull << 32;
+    const std::uint64_t video[] = {wrap - 100, wrap - 3700, wrap - 1900, wrap + 3500, wrap - 9000};
+    Bytes file;
+    for (std::uint64_t pts : video) file += pack({videoPacket(0xE0, Bytes{0x00, 0x00, 0x01, 0x00, 0x11}, pts, pts - 3600)});
+    file += pack({privateStream1(ac3Payload(0x80, Bytes{0x0B, 0x77, 0x00}))});  // no PTS
+    file += pack({privateStream1(ac3Payload(0x80, Bytes{0x0B, 0x77, 0x00}), wrap + 1000)});
+    Harness h;
+    h.run(file);
+    const StreamFacts& facts = h.session.facts;
+    EXPECT_EQ(facts.video[0].firstPts, static_cast<std::uint32_t>(wrap - 100));
+    EXPECT_EQ(facts.video[0].earliestPts, static_cast<std::uint32_t>(wrap - 3700));
+    EXPECT_TRUE(facts.video[0].earliestSettled);
+    EXPECT_EQ(facts.audio[0].firstPts, 1000u);
+    EXPECT_EQ(delayMs(facts, facts.audio[0]), 52);  // 4700 / 90 = 52.2
 }
