@@ -3,7 +3,9 @@
 // lengths are drawn at random, well-formed or not, in both modes.
 #include <gtest/gtest.h>
 
+#include "cli/memory_front_end.h"
 #include "engine/demux.h"
+#include "engine/engine_run.h"
 #include "support/fast_path_check.h"
 #include "support/stream_fuzz.h"
 
@@ -52,7 +54,43 @@ Bytes randomPacket(Dice& dice) {
     return packet + header + payload;
 }
 
+// One packet's parse from its first byte: the byte step up to its stream
+// id, then either the whole header in one go or the byte step to the same
+// end.
+struct HeaderRun {
+    MemoryFrontEnd ui;
+    Session session{ui};
+    EngineRun run;
+
+    explicit HeaderRun(const Bytes& packet) : run{session, session.table, ui, packet.data(), DemuxState{}} {
+        resetForRun(session.table);
+        run.state.PacketPts = 0xDEADBEEF;  // as a packet before may have left them
+        run.state.PacketHasPts = true;
+        for (std::size_t i = 0; i < 4;) i = byteStep(run, i, packet.size());
+    }
+};
+
 }  // namespace
+
+// The stream facts take a stream's first PTS from PacketPts: the header
+// read in one go leaves it, and PacketHasPts, as the byte step does.
+TEST(PesHeaderFastPath, LeavesThePacketPtsAsTheByteStep) {
+    int read = 0;
+    for (std::uint32_t seed = 1; seed <= 3000; ++seed) {
+        Dice dice(seed * 104729);
+        Bytes packet = randomPacket(dice);
+        HeaderRun fast(packet), plain(packet);
+        std::size_t end = readPesHeaderFast(fast.run, 4, packet.size());
+        if (end == 0) continue;  // refused: the byte step reads it anyway
+        ++read;
+        for (std::size_t i = 4; i < end;) i = byteStep(plain.run, i, end);
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        EXPECT_EQ(fast.run.state.PacketHasPts, plain.run.state.PacketHasPts);
+        EXPECT_EQ(fast.run.state.PacketPts, plain.run.state.PacketPts);
+        EXPECT_EQ(fast.run.state.PtsInPacket, plain.run.state.PtsInPacket);
+    }
+    EXPECT_GT(read, 1000);  // most headers are read in one go
+}
 
 TEST(PesHeaderFastPath, EqualsTheByteStepOnRandomHeaders) {
     for (std::uint32_t seed = 1; seed <= 400 && !HasFailure(); ++seed) {

@@ -5,19 +5,13 @@
 #include <array>
 #include <string>
 
+#include "analysers/ac3_syntax.h"
 #include "analysers/analysers.h"
 
 namespace strandex {
 
 namespace {
 
-// Audio coding mode (acmod): front/rear channels, 1+1 being dual mono.
-constexpr std::array<const char*, 8> ChannelModeNames{"1+1", "1/0", "2/0", "3/0",
-                                                     "2/1", "3/1", "2/2", "3/2"};
-// E-AC-3 audio blocks per frame, by numblkscod.
-constexpr std::array<std::uint32_t, 4> EAC3Blocks{1, 2, 3, 6};
-
-constexpr std::uint32_t kSyncWord = 0x0B77;
 constexpr int kHeaderBytes = 5;  // bytes 2 to 6 after the sync word
 
 struct Ac3Header {
@@ -86,7 +80,7 @@ void readHeaderByte(Ac3Header& h, std::uint8_t b, int slot, const Ac3Tables& tab
             h.bsmod = b & 7u;
             break;
         case 0:
-            if (h.bsid > 10 && h.bsid <= 16)
+            if (isEac3Bsid(h.bsid))
                 reportEac3(h, slot, out);
             else
                 reportAc3(h, b, slot, out);
@@ -102,7 +96,7 @@ void AC3info(const std::uint8_t* data, std::size_t length, int slot, const Ac3Ta
     for (std::size_t i = 0; i < length; ++i) {
         std::uint8_t b = data[i];
         h.window = (h.window << 8) | b;
-        if ((h.window & 0xFFFFu) == kSyncWord) {
+        if ((h.window & 0xFFFFu) == kAc3SyncWord) {
             // A sync word inside a header is not a header byte: the fields
             // after it shift by one byte.
             if (!h.found) {

@@ -23,4 +23,10 @@ public:
     void line(const std::string& text) override { lines.push_back(text); }
 };
 
+// Keeps none: for a reader run only for what it finds (the frame rate).
+class NoLines final : public LineSink {
+public:
+    void line(const std::string&) override {}
+};
+
 }  // namespace strandex

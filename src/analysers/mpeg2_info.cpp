@@ -10,6 +10,7 @@
 
 #include "analysers/analysers.h"
 #include "analysers/first_video_pts.h"
+#include "analysers/frame_rate.h"
 #include "analysers/start_code_window.h"
 
 namespace strandex {
@@ -57,13 +58,28 @@ constexpr int kAfterBitRateBytes = 0;      // byte 6 read
 constexpr int kPictureExtensionBytes = 5;
 constexpr int kPtsStepAt = 1;
 
+// By frame_rate_code: the nominal rate as a fraction, 0/0 for forbidden and
+// reserved codes.
+struct RateTerms {
+    std::uint32_t num, den;
+};
+constexpr std::array<RateTerms, 16> kFrameRates{{
+    {0, 0}, {24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1}, {50, 1}, {60000, 1001}, {60, 1},
+    {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
+}};
+// The sequence extension byte after its identifier byte that holds
+// low_delay, frame_rate_extension_n (2 bits) and frame_rate_extension_d (5).
+constexpr int kRateExtensionByte = 5;
+
 class Mpeg2Reader {
 public:
     Mpeg2Reader(std::uint32_t pts, LineSink& out) : out_(out), firstPts_(pts, out) {}
 
-    // Applies the first rule that matches the byte, and only that one.
+    // Applies the first rule that matches the byte, and only that one; the
+    // frame rate's extension byte is only looked at, whichever rule takes it.
     void step(std::uint8_t b) {
         window_.push(b);
+        if (rateExtensionLeft_ > 0 && --rateExtensionLeft_ == 0) rateExtension(b);
         if (window_.holds(kPictureStartCode)) {
             pictureLeft_ = 2;
         } else if (window_.holds(kSequenceHeaderCode)) {
@@ -84,7 +100,16 @@ public:
         }
     }
 
+    FrameRate frameRate() const { return reducedRate(rate_.num, rate_.den); }
+
 private:
+    // The extension scales the first sequence header's rate.
+    void rateExtension(std::uint8_t b) {
+        rateExtended_ = true;
+        rate_.num *= ((b >> 5) & 3u) + 1;
+        rate_.den *= (b & 0x1Fu) + 1;
+    }
+
     void sequenceHeaderStart() {
         sequenceLeft_ = kSequenceHeaderBytes;
         if (!sequenceSeen_) {
@@ -106,6 +131,7 @@ private:
         } else if (sequenceLeft_ == kAfterAspectRateByte) {
             out_.line(std::string(kAspectRatioLines[b >> 4]));
             out_.line(std::string(kFrameRateLines[b & 0x0F]));
+            rate_ = kFrameRates[b & 0x0F];
         } else if (sequenceLeft_ == kAfterBitRateBytes) {
             // 18 bits times 400 stays below 2^32.
             std::uint32_t bitRateValue = (w >> 6) & 0x3FFFF;
@@ -129,6 +155,7 @@ private:
             ++framesBefore_;
         } else if (id == kSequenceExtensionId) {
             sequenceExtensionByteNext_ = true;
+            if (sequenceSeen_ && !rateExtended_ && !detailsDone_) rateExtensionLeft_ = kRateExtensionByte;
         }
     }
 
@@ -149,6 +176,9 @@ private:
     bool extensionIdNext_ = false;
     int pictureExtensionLeft_ = 0;
     bool sequenceExtensionByteNext_ = false;
+    RateTerms rate_{0, 0};
+    int rateExtensionLeft_ = 0;
+    bool rateExtended_ = false;
     FirstVideoPts firstPts_;
 };
 
@@ -157,6 +187,13 @@ private:
 void MPEG2info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, LineSink& out) {
     Mpeg2Reader reader(pts, out);
     for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
+}
+
+FrameRate mpeg2FrameRate(const std::uint8_t* data, std::size_t length) {
+    NoLines none;
+    Mpeg2Reader reader(0, none);
+    for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
+    return reader.frameRate();
 }
 
 }  // namespace strandex

@@ -8,6 +8,7 @@
 
 #include "analysers/analysers.h"
 #include "analysers/first_video_pts.h"
+#include "analysers/frame_rate.h"
 #include "analysers/real_text.h"
 
 namespace strandex {
@@ -68,6 +69,9 @@ public:
         else if (frameRateCountdown_ > 0)
             frameRateByte();
     }
+
+    // The rate the frame-rate line shows, 0/0 without one or when it shows 0.
+    FrameRate frameRate() const { return rate_; }
 
 private:
     void line(const std::string& text) { out_.line(text); }
@@ -150,10 +154,12 @@ private:
     // Bytes 11-12: the frame-rate fields are complete at byte 12.
     void frameRateByte() {
         if (--frameRateCountdown_ > 0 || detailsDone_) return;
-        if (bits(22, 22) == 1)
+        if (bits(22, 22) == 1) {
             line("   Frame Rate =" + realText((bits(21, 6) + 1) / 32.0));
-        else
+            rate_ = reducedRate(bits(21, 6) + 1, 32);  // FRAMERATEEXP
+        } else {
             frameRateFromCodes(bits(21, 14), bits(13, 10));
+        }
         detailsDone_ = true;
     }
 
@@ -165,6 +171,7 @@ private:
         double rate = denominator == 0 ? 0.0 : static_cast<double>(numerator) / denominator;
         line("   Frame Rate = " + realText(rate) + " (" + std::to_string(numerator) + "/" +
              std::to_string(denominator) + ")");
+        rate_ = reducedRate(numerator, denominator);
     }
 
     LineSink& out_;
@@ -177,6 +184,7 @@ private:
     int displayCountdown_ = 0;
     int aspectCountdown_ = 0;
     int frameRateCountdown_ = 0;
+    FrameRate rate_;
     FirstVideoPts firstPts_;
 };
 
@@ -185,6 +193,13 @@ private:
 void VC1info(const std::uint8_t* data, std::size_t length, std::uint32_t pts, LineSink& out) {
     Vc1Reader reader(pts, out);
     for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
+}
+
+FrameRate vc1FrameRate(const std::uint8_t* data, std::size_t length) {
+    NoLines none;
+    Vc1Reader reader(0, none);
+    for (std::size_t i = 0; i < length; ++i) reader.step(data[i]);
+    return reader.frameRate();
 }
 
 }  // namespace strandex

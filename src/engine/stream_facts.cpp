@@ -7,7 +7,7 @@ namespace strandex {
 std::optional<int> delayMs(const StreamFacts& facts, const SlotFacts& stream) {
     const SlotFacts& video = facts.video[0];
     if (!video.hasPts || !stream.hasPts) return std::nullopt;
-    auto ticks = static_cast<std::int32_t>(stream.firstPts - video.firstPts);
+    auto ticks = static_cast<std::int32_t>(stream.earliestPts - video.earliestPts);
     return static_cast<int>(std::lround(ticks / 90.0));
 }
 

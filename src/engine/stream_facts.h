@@ -40,11 +40,26 @@ struct LpcmFormat {
     bool valid() const { return bitsPerSample != 0 && sampleRate != 0 && channels != 0; }
 };
 
+// How far the probe of a stream's first chunks has got: it looks at each
+// chunk until what its coding's headers tell is found, or gives up after a
+// few chunks.
+struct ProbeProgress {
+    int chunks = 0;      // chunks looked at
+    int frames = 0;      // AC-3 and E-AC-3 frame headers read in them
+    bool done = false;
+};
+
 struct SlotFacts {
     bool met = false;           // a payload chunk of the stream was met
     std::int32_t id = -1;       // its identifying byte, as the engine registered it
     bool hasPts = false;        // one of its packets carried a PTS in its own header
     std::uint32_t firstPts = 0; // the first such PTS (low 32 bits)
+    // The lowest PTS of its packets from the first up to the first one whose
+    // PTS is later than the first's: for video the PTS of the picture shown
+    // first, as the B pictures of an open GOP are shown before the I picture
+    // that leads them in the stream. A muxer starts the track there.
+    std::uint32_t earliestPts = 0;
+    bool earliestSettled = false;
     bool hasShownPts = false;   // the "First PTS" a scan with details logs for it
     std::uint32_t shownPts = 0;
     ContentCoding coding = ContentCoding::Unknown;
@@ -58,6 +73,7 @@ struct SlotFacts {
     int frameRateNum = 0;        // pictures a second as a fraction: 24000/1001
     int frameRateDen = 0;
     std::string file;            // the Demux output it went to
+    ProbeProgress probe;
 };
 
 struct StreamFacts {
@@ -68,9 +84,12 @@ struct StreamFacts {
     std::int64_t size = 0;           // their sizes added
 };
 
-// The stream's delay to video slot 0 in milliseconds, (its first PTS - the
-// video's) / 90 rounded to the nearest; none when either has no PTS. The
-// difference is taken modulo 2^32, as the timestamps are held.
+// The stream's delay to video slot 0 in milliseconds, (its earliest PTS -
+// the video's) / 90 rounded to the nearest; none when either has no PTS.
+// The video's earliest PTS is that of the picture a muxer shows first, so
+// the tracks stay in step when leading B pictures come before it; an audio
+// stream's is its first. The difference is taken modulo 2^32, as the
+// timestamps are held.
 std::optional<int> delayMs(const StreamFacts& facts, const SlotFacts& stream);
 
 }  // namespace strandex

@@ -40,7 +40,7 @@ SlotFacts* factsOfChunk(EngineRun& run) {
     }
 }
 
-void noteFirstChunk(EngineRun& run, SlotFacts& f, const std::uint8_t* data, std::size_t length) {
+void noteFirstChunk(EngineRun& run, SlotFacts& f) {
     const DemuxState& s = run.state;
     f.met = true;
     if (s.Kind == StreamKind::Video) {
@@ -59,7 +59,14 @@ void noteFirstChunk(EngineRun& run, SlotFacts& f, const std::uint8_t* data, std:
         f.id = run.table.SubpictureIds[static_cast<std::size_t>(s.SubSlot)];
         f.coding = ContentCoding::Subpicture;
     }
-    probeFirstPayload(f, data, length);
+}
+
+// The lowest PTS up to the first packet whose PTS is later than the first's.
+void noteEarliestPts(SlotFacts& f, std::uint32_t pts) {
+    if (static_cast<std::int32_t>(pts - f.firstPts) > 0)
+        f.earliestSettled = true;
+    else if (static_cast<std::int32_t>(pts - f.earliestPts) < 0)
+        f.earliestPts = pts;
 }
 
 }  // namespace
@@ -73,10 +80,14 @@ void noteShownPts(SlotFacts& facts, std::uint32_t pts) {
 void noteChunk(EngineRun& run, std::size_t start, std::size_t length) {
     SlotFacts* f = factsOfChunk(run);
     if (f == nullptr) return;
-    if (!f->met) noteFirstChunk(run, *f, run.buffer + start, length);
-    if (!f->hasPts && run.state.PacketHasPts) {
+    if (!f->met) noteFirstChunk(run, *f);
+    probePayload(*f, Ac3Tables{run.table.AC3SampleRates, run.table.AC3BitRates}, run.buffer + start, length);
+    if (!run.state.PacketHasPts) return;
+    if (!f->hasPts) {
         f->hasPts = true;
-        f->firstPts = run.state.PacketPts;
+        f->firstPts = f->earliestPts = run.state.PacketPts;
+    } else if (!f->earliestSettled) {
+        noteEarliestPts(*f, run.state.PacketPts);
     }
 }
 

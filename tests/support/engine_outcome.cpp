@@ -5,6 +5,7 @@
 #include "engine/demux.h"
 #include "engine/file_io.h"
 #include "support/byte_difference.h"
+#include "support/facts_difference.h"
 #include "support/slot_outputs.h"
 
 namespace strandex::test {
@@ -70,6 +71,7 @@ Outcome runDemux(MemoryFrontEnd& ui, Session& session, const std::string& source
     o.audioDetails = t.AudioDetailsLogged;
     o.stopFlag = t.StopFlag;
     o.scrambled = t.Scrambled;
+    o.facts = session.facts;
     for (Box box : boxes) {
         OutputFile& out = outputOf(t, box);
         std::string path = out.path();
@@ -94,6 +96,7 @@ std::string outcomeDifference(const Outcome& a, const Outcome& b) {
     if (a.position != b.position)
         d.append("the runs end at ").append(std::to_string(a.position)).append(" / ")
             .append(std::to_string(b.position)).append("\n");
+    d.append(factsDifference(a.facts, b.facts));
     if (a.error != b.error) d.append("errors differ: '").append(a.error).append("' / '").append(b.error).append("'\n");
     if (a.outputs.size() != b.outputs.size()) return d.append("output counts differ\n");
     std::vector<Box> boxes = slotBoxes();

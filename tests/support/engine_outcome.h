@@ -10,6 +10,7 @@
 #include "cli/memory_front_end.h"
 #include "engine/demux_state.h"
 #include "engine/session.h"
+#include "engine/stream_facts.h"
 #include "support/pack_builder.h"
 #include "support/payload_slices.h"
 
@@ -29,6 +30,7 @@ struct Outcome {
     std::int64_t position = 0;   // where the source was left
     std::string error;           // a FileError's text, when the run raised one
     std::vector<Bytes> outputs;  // with an output folder: one per slot box, in box order
+    StreamFacts facts;           // the session's, after the run
 };
 
 // Opens the source, runs demux in the mode and closes the source. With an
@@ -38,8 +40,8 @@ struct Outcome {
 Outcome runDemux(MemoryFrontEnd& ui, Session& session, const std::string& source, RunMode mode,
                  const std::string& outDir = "");
 
-// "" when the two runs left the same outcome; otherwise a line for each
-// part that differs.
+// "" when the two runs left the same outcome (the stream facts field by
+// field too); otherwise a line for each part that differs.
 std::string outcomeDifference(const Outcome& a, const Outcome& b);
 
 // What the payload account needs to know of output k of a run.
