@@ -166,8 +166,8 @@ TEST_F(CodecFiles, TheReadEvoBeforeNamesTheFileByWhatItLearnt) {
 
 // AC-3 in a DD+ substream after Read XPL: planned .eac3 by the caption,
 // renamed .ac3 once the first payload's probe tells AC-3 from E-AC-3
-// (which arrives with the stream probe).
-TEST_F(CodecFiles, DISABLED_AfterReadXplADdPlusSlotHoldingAc3IsRenamed) {
+// (the stream probe reads the frames).
+TEST_F(CodecFiles, AfterReadXplADdPlusSlotHoldingAc3IsRenamed) {
     write("FEATURE_1.EVO", feature(ac3Bytes()));
     readXpl();
     Lines log = demux();

@@ -22,7 +22,8 @@ SlotFacts metStream(std::int32_t id, ContentCoding coding, std::uint32_t pts) {
     f.id = id;
     f.coding = coding;
     f.hasPts = f.hasShownPts = true;
-    f.firstPts = f.shownPts = pts;
+    f.firstPts = f.earliestPts = f.shownPts = pts;
+    f.earliestSettled = true;
     return f;
 }
 
@@ -134,12 +135,12 @@ TEST(Report, EachMetStreamWithWhatIsKnownOfIt) {
 TEST(Report, DelaysRoundToTheNearestMillisecondAndCrossTheTimestampWrap) {
     Feature feature;
     StreamFacts& f = feature.session.facts;
-    f.audio[3].firstPts = 90000 + 44;  // 0.49 ms
+    f.audio[3].earliestPts = 90000 + 44;  // 0.49 ms
     f.audio[1] = metStream(0x89, ContentCoding::Dts, 90000 + 46);  // 0.51 ms
     EXPECT_EQ(streamOf(feature.report(), "audio3")["delay_ms"].integer, 0);
     EXPECT_EQ(streamOf(feature.report(), "audio1")["delay_ms"].integer, 1);
-    f.video[0].firstPts = 0xFFFFFFFF - 89;  // 90 ticks before the wrap
-    f.audio[3].firstPts = 90;
+    f.video[0].earliestPts = 0xFFFFFFFF - 89;  // 90 ticks before the wrap
+    f.audio[3].earliestPts = 90;
     EXPECT_EQ(streamOf(feature.report(), "audio3")["delay_ms"].integer, 2);
     // Without a video PTS no stream has a delay.
     f.video[0].hasPts = false;
