@@ -11,6 +11,8 @@ const char* const kUsage =
     "  strandex-cli demux   SOURCE [options]   Read EVO (or Read XPL with --xpl), then Demux\n"
     "  strandex-cli rebuild SOURCE [options]   Read EVO (or Read XPL with --xpl), then Rebuild\n"
     "  strandex-cli xpl     PLAYLIST [--source SOURCE] [options]   Read XPL\n"
+    "  strandex-cli mux     SOURCE [options]   as demux, then one MKV of the streams made\n"
+    "                       by mkvmerge (Debian package mkvtoolnix)\n"
     "Options:\n"
     "  -o, --output-dir DIR   output folder; default: the current folder\n"
     "  --video-ext E  --audio-ext E  --sub-ext E   output extensions (mpv, mpa, sup)\n"
@@ -29,6 +31,9 @@ const char* const kUsage =
     "                   and write LPCM as WAV\n"
     "  --chapters       (demux) also write the title's chapters found by --xpl:\n"
     "                   BASE.chapters.txt and BASE.chapters.xml\n"
+    "  --mux-plan       (demux) also write BASE.mkvmerge.json, the mkvmerge options\n"
+    "                   file that makes BASE.mkv; implies --codec-files and --chapters\n"
+    "  --keep-streams   (mux) keep the stream, chapter and plan files after muxing\n"
     "  --report FILE    after the command, a JSON report of the source, its streams\n"
     "                   and the playlist's title and chapters\n"
     "  -h, --help       this text\n"
@@ -38,7 +43,7 @@ const char* const kUsage =
 
 namespace {
 
-const std::set<std::string> kCommands{"read", "demux", "rebuild", "xpl"};
+const std::set<std::string> kCommands{"read", "demux", "rebuild", "xpl", "mux"};
 
 std::vector<std::string> splitList(const std::string& list) {
     std::vector<std::string> items;
@@ -90,6 +95,8 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
         else if (a == "--times") o.times = true;
         else if (a == "--codec-files") o.codecFiles = true;
         else if (a == "--chapters") o.chapters = true;
+        else if (a == "--mux-plan") o.muxPlan = true;
+        else if (a == "--keep-streams") o.keepStreams = true;
         else if (a == "--report") o.report = value();
         else if (a.size() > 1 && a[0] == '-') throw UsageError{"unknown option " + a};
         else positional.push_back(a);
@@ -100,11 +107,14 @@ CliOptions parseOptions(const std::vector<std::string>& args) {
     if (!kCommands.count(o.command)) throw UsageError{"unknown command " + o.command};
     if (positional.size() != 2) throw UsageError{o.command + " takes exactly one file"};
     o.input = positional[1];
-    if (!o.xpl.empty() && o.command != "demux" && o.command != "rebuild")
-        throw UsageError{"--xpl is for demux and rebuild"};
+    bool demuxes = o.command == "demux" || o.command == "mux";
+    if (!o.xpl.empty() && !demuxes && o.command != "rebuild")
+        throw UsageError{"--xpl is for demux, mux and rebuild"};
     if (!o.source.empty() && o.command != "xpl") throw UsageError{"--source is for xpl"};
-    if (o.codecFiles && o.command != "demux") throw UsageError{"--codec-files is for demux"};
-    if (o.chapters && o.command != "demux") throw UsageError{"--chapters is for demux"};
+    if (o.codecFiles && !demuxes) throw UsageError{"--codec-files is for demux and mux"};
+    if (o.chapters && !demuxes) throw UsageError{"--chapters is for demux and mux"};
+    if (o.muxPlan && o.command != "demux") throw UsageError{"--mux-plan is for demux"};
+    if (o.keepStreams && o.command != "mux") throw UsageError{"--keep-streams is for mux"};
     if (o.report && o.report->empty()) throw UsageError{"option --report needs a value"};
     if (o.streams)
         for (const auto& name : *o.streams)

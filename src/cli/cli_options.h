@@ -7,7 +7,7 @@
 namespace strandex {
 
 struct CliOptions {
-    std::string command;  // read, demux, rebuild, xpl
+    std::string command;  // read, demux, rebuild, xpl, mux
     std::string input;    // SOURCE, or PLAYLIST for xpl
     std::string outputDir;
     std::optional<std::string> videoExt, audioExt, subExt;
@@ -23,7 +23,9 @@ struct CliOptions {
     bool memo = false;
     bool times = false;  // each step's time on standard error
     bool codecFiles = false;  // "Name files by codec" ticked
-    bool chapters = false;    // Demux writes the title's chapters too
+    bool chapters = false;     // Demux writes the title's chapters too
+    bool muxPlan = false;      // demux: the mkvmerge options file too
+    bool keepStreams = false;  // mux: the streams stay beside the MKV
     std::optional<std::string> report;  // where the JSON report goes
     bool help = false;
 };

@@ -11,6 +11,8 @@
 #include "commands/rebuild_command.h"
 #include "commands/source_selection.h"
 #include "commands/stream_selection.h"
+#include "mux/child_process.h"
+#include "mux/mkvmerge_run.h"
 #include "playlist/read_xpl_command.h"
 #include "report/report.h"
 
@@ -88,6 +90,12 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
                 std::ostream* times) {
     applyOptions(o, ui);
     session.writeChapters = o.chapters;
+    session.writeMuxPlan = o.muxPlan;
+    session.keepStreams = o.keepStreams;
+    bool muxing = o.command == "mux";
+    ui.setTicked(Box::cbMuxMkv, muxing);
+    // Before anything is read or written.
+    if (muxing && findOnPath(kMkvmergeProgram).empty()) throw FileError(kMkvmergeMissing);
     // The report lists the streams the engine met, unless only Read XPL
     // (and Rebuild, which notes none) ran: then the title's tracks.
     bool engineRan = false;
@@ -104,7 +112,7 @@ void runCommand(const CliOptions& o, Session& session, MemoryFrontEnd& ui, std::
         timedStep("Read EVO", times, [&] { bCheckClick(session); });
         engineRan = true;
     }
-    if (o.command == "demux") {
+    if (o.command == "demux" || muxing) {
         if (o.streams) keepOnlyStreams(*o.streams, ui);
         // Demux starts only with something ticked, as its button does.
         if (ui.enabled(Button::bDemux)) {
