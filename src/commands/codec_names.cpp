@@ -52,21 +52,7 @@ std::string_view withoutChannels(std::string_view codec) {
 
 ContentCoding codingOfRule(const StreamRule& rule) {
     if (rule.kind == StreamKind::Subpicture) return ContentCoding::Subpicture;
-    if (rule.kind == StreamKind::Video) {
-        switch (rule.codec) {
-            case VideoCodec::Mpeg2: return ContentCoding::Mpeg2;
-            case VideoCodec::H264: return ContentCoding::H264;
-            case VideoCodec::Vc1: return ContentCoding::Vc1;
-        }
-    }
-    switch (rule.coding) {
-        case AudioCoding::DD: return ContentCoding::Ac3;
-        case AudioCoding::DDPlus: return ContentCoding::Eac3;
-        case AudioCoding::DtsHd: return ContentCoding::Dts;
-        case AudioCoding::Lpcm: return ContentCoding::Lpcm;
-        case AudioCoding::Mlp: return ContentCoding::TrueHd;
-    }
-    return ContentCoding::Unknown;
+    return rule.kind == StreamKind::Video ? codingOf(rule.codec) : codingOf(rule.coding);
 }
 
 std::int32_t idOfBox(const StreamTable& t, Box box) {
@@ -79,6 +65,8 @@ std::int32_t idOfBox(const StreamTable& t, Box box) {
     return t.SubpictureIds[slot];
 }
 
+}  // namespace
+
 SlotTable tableOfBox(Box box) {
     switch (kindOfBox(box)) {
         case StreamKindOfBox::Video: return SlotTable::video;
@@ -87,8 +75,6 @@ SlotTable tableOfBox(Box box) {
     }
     return SlotTable::subpicture;
 }
-
-}  // namespace
 
 SlotFacts& factsOfBox(StreamFacts& facts, Box box) {
     auto slot = static_cast<std::size_t>(slotOfBox(box));

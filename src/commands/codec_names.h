@@ -11,6 +11,9 @@
 
 namespace strandex {
 
+// The slot table of the stream a box stands for.
+SlotTable tableOfBox(Box box);
+
 // The facts of the stream a box stands for.
 SlotFacts& factsOfBox(StreamFacts& facts, Box box);
 const SlotFacts& factsOfBox(const StreamFacts& facts, Box box);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/demux_state.h"
 #include "engine/stream_table.h"
 
 namespace strandex {
@@ -30,6 +31,11 @@ enum class ContentCoding : std::uint8_t {
     Mlp,
     Subpicture,
 };
+
+// What a stream's id says of its coding; its first payload may tell more
+// (plain AC-3 in a DD+ substream, MLP rather than TrueHD).
+ContentCoding codingOf(VideoCodec codec);
+ContentCoding codingOf(AudioCoding coding);
 
 // The LPCM header's format byte, read: 0 in a field means not known or
 // reserved.

@@ -7,28 +7,6 @@ namespace strandex {
 
 namespace {
 
-ContentCoding codingOf(VideoCodec codec) {
-    switch (codec) {
-        case VideoCodec::Mpeg2: return ContentCoding::Mpeg2;
-        case VideoCodec::H264: return ContentCoding::H264;
-        case VideoCodec::Vc1: return ContentCoding::Vc1;
-    }
-    return ContentCoding::Unknown;
-}
-
-// What the substream id says; the first payload may tell more (plain AC-3
-// in a DD+ substream, MLP rather than TrueHD).
-ContentCoding codingOf(AudioCoding coding) {
-    switch (coding) {
-        case AudioCoding::DD: return ContentCoding::Ac3;
-        case AudioCoding::DDPlus: return ContentCoding::Eac3;
-        case AudioCoding::DtsHd: return ContentCoding::Dts;
-        case AudioCoding::Lpcm: return ContentCoding::Lpcm;
-        case AudioCoding::Mlp: return ContentCoding::TrueHd;
-    }
-    return ContentCoding::Unknown;
-}
-
 SlotFacts* factsOfChunk(EngineRun& run) {
     const DemuxState& s = run.state;
     StreamFacts& f = run.session.facts;

@@ -46,15 +46,6 @@ const char* kindWord(StreamKindOfBox kind) {
     return "Subpicture";
 }
 
-SlotTable tableOf(StreamKindOfBox kind) {
-    switch (kind) {
-        case StreamKindOfBox::Video: return SlotTable::video;
-        case StreamKindOfBox::Audio: return SlotTable::audio;
-        case StreamKindOfBox::Subpicture: break;
-    }
-    return SlotTable::subpicture;
-}
-
 // "Subpicture stream 00 is not in the mux plan: mkvmerge does not read this format."
 std::string leftOutLine(Box box, const char* reason) {
     StreamKindOfBox kind = kindOfBox(box);
@@ -64,7 +55,7 @@ std::string leftOutLine(Box box, const char* reason) {
 
 PlannedTrack trackOf(const Session& session, Box box, const SlotFacts& facts) {
     StreamKindOfBox kind = kindOfBox(box);
-    SlotTable table = tableOf(kind);
+    SlotTable table = tableOfBox(box);
     TrackLabel label = trackLabel(session, table, slotOfBox(box), facts, typeOfId(table, facts.id));
     PlannedTrack track;
     track.box = box;
