@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "app/tf_main.h"
+#include "app/window_identity.h"
 
 namespace {
 
@@ -35,9 +36,7 @@ bool saveWindow(strandex::TfMain& window, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("HD DVD Strandex");
-    QApplication::setApplicationName("Strandex");
-    QApplication::setOrganizationName("Quorvel Software");
+    strandex::nameApplication();
     const QStringList args = QApplication::arguments();
     if (args.size() != 3) {
         std::fprintf(stderr, "usage: strandex-screenshot EVO OUTDIR\n");
