@@ -212,12 +212,15 @@ void TfMain::buildDialogs() {
     odXPL->setDefaultSuffix("xpl");
 }
 
+// Never narrower than its text: the designed start widths (40 and 50)
+// were drawn for a smaller font.
 void setPanelWidth(QLabel* panel, int width) {
     panel->setProperty("panelWidth", width);
+    const int shown = std::max(width, panel->sizeHint().width());
     if (panel->objectName() == "StatusPanel1")
-        panel->setMinimumWidth(width);
+        panel->setMinimumWidth(shown);
     else
-        panel->setFixedWidth(width);
+        panel->setFixedWidth(shown);
 }
 
 // The content's least size, and never below the design's least outer size
