@@ -193,6 +193,10 @@ void TfMain::buildStatusBar() {
         bar->addWidget(label, k == 1 ? 1 : 0);
         panels_[k] = label;
         setPanelWidth(label, initial[k].second);
+        // The designed start widths were drawn for a smaller font: never
+        // narrower than the text at the start either.
+        const int text = label->sizeHint().width();
+        if (text > initial[k].second) k == 0 ? label->setFixedWidth(text) : label->setMinimumWidth(text);
     }
 }
 
@@ -212,15 +216,12 @@ void TfMain::buildDialogs() {
     odXPL->setDefaultSuffix("xpl");
 }
 
-// Never narrower than its text: the designed start widths (40 and 50)
-// were drawn for a smaller font.
 void setPanelWidth(QLabel* panel, int width) {
     panel->setProperty("panelWidth", width);
-    const int shown = std::max(width, panel->sizeHint().width());
     if (panel->objectName() == "StatusPanel1")
-        panel->setMinimumWidth(shown);
+        panel->setMinimumWidth(width);
     else
-        panel->setFixedWidth(shown);
+        panel->setFixedWidth(width);
 }
 
 // The content's least size, and never below the design's least outer size
