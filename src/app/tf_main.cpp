@@ -79,6 +79,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     column->addSpacing(kPagesToBottom);
     column->addLayout(buildBottomRow(client_));
     buildStatusBar();
+    keepPanelTexts();  // the designed start widths were drawn for a smaller font
     buildDialogs();
     buttonEnabled_[static_cast<std::size_t>(Button::bRebuild)] = true;
     buttonEnabled_[static_cast<std::size_t>(Button::bbEVO)] = true;
@@ -193,10 +194,6 @@ void TfMain::buildStatusBar() {
         bar->addWidget(label, k == 1 ? 1 : 0);
         panels_[k] = label;
         setPanelWidth(label, initial[k].second);
-        // The designed start widths were drawn for a smaller font: never
-        // narrower than the text at the start either.
-        const int text = label->sizeHint().width();
-        if (text > initial[k].second) k == 0 ? label->setFixedWidth(text) : label->setMinimumWidth(text);
     }
 }
 
@@ -214,6 +211,19 @@ void TfMain::buildDialogs() {
     odXPL->setObjectName("odXPL");
     odXPL->setNameFilters({"XPL (VPLST000.XPL vplst000.xpl)"});
     odXPL->setDefaultSuffix("xpl");
+}
+
+// Widens the panels to their texts where the font has grown past the
+// width slog or the start gave them; slog's widths are never narrowed.
+void TfMain::keepPanelTexts() {
+    for (QLabel* panel : panels_) {
+        const int text = panel->sizeHint().width();
+        if (text <= panel->property("panelWidth").toInt()) continue;
+        if (panel == panels_[1])
+            panel->setMinimumWidth(text);
+        else
+            panel->setFixedWidth(text);
+    }
 }
 
 void setPanelWidth(QLabel* panel, int width) {

@@ -106,6 +106,8 @@ private:
     void buildStatusBar();
     void buildDialogs();
     void applyMinimumSize();
+    void fitExtensionEdits();
+    void keepPanelTexts();
     void applyTreeWidth();
     void applyButtonStates();
     // Runs a command with the other commands locked, showing the error box

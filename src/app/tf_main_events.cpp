@@ -154,6 +154,10 @@ void TfMain::showEvent(QShowEvent* event) {
 void TfMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::FontChange) {
+        fitExtensionEdits();
+        keepPanelTexts();
+    }
 }
 
 // Closing during a run is Cancel first (which asks while the run writes);

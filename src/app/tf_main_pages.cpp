@@ -93,8 +93,8 @@ QCheckBox* makeBox(QWidget* page, Box b, const QString& caption) {
 void TfMain::buildPages(QWidget* client) {
     PageControl = named(new QTabWidget(client), "PageControl", "Pages");
     // Six tabs side by side, each with its whole caption: no scrolling, no
-    // eliding, and the window as wide as the tabs need.
-    PageControl->setStyleSheet("QTabBar::tab { padding: 3px 6px; }");
+    // eliding, and the window as wide as the tabs need. No style sheet: it
+    // would keep the pages from following a change of the window's font.
     PageControl->setUsesScrollButtons(false);
     PageControl->setElideMode(Qt::ElideNone);
     auto addPage = [this](const char* name, const QString& caption, const QString& hint) {
@@ -226,7 +226,6 @@ QGroupBox* TfMain::buildFileGroup(QWidget* page) {
         QLineEdit* e = makeEdit(gbFile, name, spoken);
         e->setMaxLength(kExtensionChars);
         e->setText(text);
-        e->setFixedWidth(std::max(kExtensionWidth, extensionEditWidth(e)));
         grid->addWidget(e, 0, column);
         column += 2;
         edits_[static_cast<std::size_t>(which)] = e;
@@ -237,7 +236,17 @@ QGroupBox* TfMain::buildFileGroup(QWidget* page) {
     auto* eWorkdir = makeEdit(gbFile, "eWorkdir", "Output folder");
     grid->addWidget(eWorkdir, 1, 1, 1, static_cast<int>(kFileColumns.size()) - 1);
     edits_[static_cast<std::size_t>(Edit::eWorkdir)] = eWorkdir;
+    fitExtensionEdits();
     return gbFile;
+}
+
+// Again whenever the font changes: the edits keep no wider than five
+// characters, so their layout cannot widen them by itself.
+void TfMain::fitExtensionEdits() {
+    for (Edit which : {Edit::eVideoExt, Edit::eAudioExt, Edit::eSubExt}) {
+        QLineEdit* e = edit(which);
+        e->setFixedWidth(std::max(kExtensionWidth, extensionEditWidth(e)));
+    }
 }
 
 }  // namespace strandex

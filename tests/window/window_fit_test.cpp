@@ -5,6 +5,7 @@
 // ctest runs this program a second time at a device-pixel ratio of 2.
 #include <QCheckBox>
 #include <QFile>
+#include <QGridLayout>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -114,6 +115,59 @@ private slots:
         }
         shrinkToLeast(w);
         QVERIFY_NONE_CUT(w);
+    }
+
+    // A larger font while the window is open: it grows to the new texts,
+    // the extension edits too.
+    void aFontChangeWhileOpenRefitsTheWindow() {
+        QFont small = startFont_;
+        small.setPointSize(8);
+        QApplication::setFont(small);
+        TfMain w;
+        TempStore store(dir_, "refit.ini");
+        QVERIFY(showWithStore(w, store.get()));
+        const QSize before = w.minimumSize();
+        const int extension = w.edit(Edit::eVideoExt)->width();
+        QFont large = startFont_;
+        large.setPointSize(14);
+        w.setFont(large);
+        QVERIFY_NONE_CUT(w);
+        QVERIFY(w.minimumSize().width() > before.width());
+        QVERIFY(w.edit(Edit::eVideoExt)->width() > extension);
+        QCOMPARE(w.box(audioBox(0))->font().pointSize(), 14);  // the pages follow the window's font
+    }
+
+    // The Options page keeps the fourth row of its first column of boxes
+    // free: one more option box goes there without the window growing.
+    void oneMoreOptionBoxSlotsIn_data() { everyTextShowsWholeOnEveryPage_data(); }
+
+    void oneMoreOptionBoxSlotsIn() {
+        QFETCH(int, points);
+        QFont font = startFont_;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        TfMain w;
+        TempStore store(dir_, "slot.ini");
+        QVERIFY(showWithStore(w, store.get()));
+        QWidget* page = w.pages()->widget(5);
+        w.pages()->setCurrentWidget(page);
+        QGridLayout* column = nullptr;
+        for (QGridLayout* grid : page->findChildren<QGridLayout*>())
+            if (grid->indexOf(w.box(Box::cbContinue)) >= 0) column = grid;
+        QVERIFY(column);
+        QVERIFY(!column->itemAtPosition(3, 0));
+        const int codec = column->indexOf(w.box(Box::cbCodecFiles));
+        int row = -1, col = -1, rows = 0, cols = 0;
+        column->getItemPosition(codec, &row, &col, &rows, &cols);
+        QCOMPARE(QPoint(col, row), QPoint(0, 2));
+        shrinkToLeast(w);
+        const QSize least = w.minimumSize();
+        auto* next = new QCheckBox("Mux into MKV after Demux", page);
+        column->addWidget(next, 3, 0);
+        next->show();
+        QVERIFY_NONE_CUT(w);
+        QCOMPARE(w.minimumSize(), least);
+        QCOMPARE(next->x(), w.box(Box::cbCodecFiles)->x());
     }
 
     // At a font where the design fits, the window starts at its designed
