@@ -69,12 +69,16 @@ private:
 class WindowLayoutTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
+    QFont startFont_;
 
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         keepSettingsInTemp(dir_);
+        startFont_ = QApplication::font();
     }
+
+    void cleanup() { QApplication::setFont(startFont_); }
 
     void controlsStartWithTheirNamesCaptionsHintsAndStates() {
         TfMain w;
@@ -289,7 +293,6 @@ private slots:
         TfMain w;
         TempStore store(dir_, "places.ini");
         QVERIFY(showWithStore(w, store.get()));
-        QApplication::setFont(QFont());
         const QSize client = w.centralWidget()->size();
         QCOMPARE(w.size(), QSize(362, 346).expandedTo(w.minimumSize()));
         QCOMPARE(w.centralWidget()->pos(), QPoint(0, 0));
