@@ -1,5 +1,6 @@
 // The window's events: command clicks, Cancel, the dialogs, drops, and the
 // form's activate, show, close and resize.
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -8,8 +9,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QStatusTipEvent>
 #include <QUrl>
 #include <algorithm>
 #include <stdexcept>

@@ -25,8 +25,9 @@ namespace strandex {
 
 namespace {
 
-// Stream boxes: two columns of eight, 140 x 17 at least, the second column
-// at x = 165, rows 22 pixels apart, 9 pixels in from the page's corner.
+// Stream boxes: two columns of eight, 140 x 17 at least, 9 pixels in from
+// the page's corner; at the designed font the second column at x = 165 and
+// the rows 22 pixels apart.
 constexpr int kBoxesPerColumn = 8;
 constexpr QSize kStreamBoxSize{140, 17};
 constexpr int kPageInset = 9;
@@ -51,6 +52,7 @@ constexpr int kOptionRowGap = 5;
 constexpr int kOptionBoxHeight = 17;
 constexpr int kOptionRows = 4;
 constexpr int kExtensionChars = 5;
+constexpr int kLineEditSideMargin = 2;  // QLineEdit's own, each side of the text
 
 // Each option box at its row and column. The first column keeps its fourth
 // row free: the next option box goes there.
@@ -75,7 +77,8 @@ int extensionEditWidth(const QLineEdit* e) {
     QStyleOptionFrame frame;
     frame.initFrom(e);
     const QMargins text = e->textMargins();
-    QSize inner(e->fontMetrics().averageCharWidth() * kExtensionChars + text.left() + text.right() + 4,
+    QSize inner(e->fontMetrics().averageCharWidth() * kExtensionChars + text.left() + text.right() +
+                    2 * kLineEditSideMargin,
                 e->fontMetrics().height());
     return e->style()->sizeFromContents(QStyle::CT_LineEdit, &frame, inner, e).width();
 }
