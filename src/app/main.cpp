@@ -2,12 +2,11 @@
 #include <QApplication>
 
 #include "app/tf_main.h"
+#include "app/window_identity.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("HD DVD Strandex");
-    QApplication::setApplicationName("Strandex");
-    QApplication::setOrganizationName("Quorvel Software");
+    strandex::nameApplication();
     strandex::TfMain fMain;
     fMain.FormActivate();  // settings and boxes before the user can act
     fMain.show();

@@ -1,50 +1,56 @@
-// The window's controls: names, captions, hints, initial states and places.
+// The window's controls: names, captions, hints, initial states, and the
+// layouts that keep their designed arrangement at any font and scale.
 #include "app/tf_main.h"
 
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QFont>
-#include <QGroupBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/logo.h"
-#include "commands/stream_selection.h"
-#include "mux/child_process.h"
-#include "mux/mkvmerge_run.h"
-#include "version.h"
+#include "app/window_identity.h"
+#include "app/window_widgets.h"
 
 namespace strandex {
 
 namespace {
 
-constexpr int kClientWidth = 362;
-constexpr int kClientHeight = 346;
+// The design, in pixels at the font it was drawn with: the client area
+// (status bar included) and the least outer size, whose difference is the
+// frame the design was drawn in.
+constexpr QSize kClientSize{362, 346};
+constexpr QSize kLeastOuterSize{370, 380};
+constexpr QSize kDesignFrame = kLeastOuterSize - kClientSize;
 constexpr int kStatusHeight = 21;
-constexpr int kBoxesPerColumn = 8;
-constexpr std::array<int, kBoxesPerColumn> kBoxRows{9, 31, 53, 75, 98, 120, 142, 165};
+constexpr QSize kButtonSize{60, 25};
+constexpr QSize kBrowseSize{25, 25};
+constexpr QSize kLogoSize{125, 31};
+// Client margins and gaps: top rows at 6 and 38, pages at 69, the bottom
+// row 6 pixels under the pages and 6 above the status bar; the logo reaches
+// 2 pixels above and 4 below that row.
+constexpr int kSide = 8;
+constexpr int kTop = 6;
+constexpr int kBottom = 6;
+constexpr int kEditToBrowse = 5;
+constexpr int kBrowseToButton = 7;
+constexpr int kRowGap = 7;
+constexpr int kTopToPages = 6;
+constexpr int kPagesToBottom = 6;
+constexpr int kButtonGap = 6;
 
-template <typename W>
-W* named(W* widget, const char* name, const QString& accessible) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint) {
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint) {
     auto* b = named(new QPushButton(caption, parent), name, caption);
     b->setToolTip(hint);
+    // As high as its row (25 pixels at least), never lower than its hint.
+    b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     return b;
 }
 
@@ -52,42 +58,48 @@ QToolButton* makeBrowseButton(QWidget* parent, const char* name, const QString& 
     auto* b = named(new QToolButton(parent), name, hint);
     b->setIcon(parent->style()->standardIcon(QStyle::SP_DirOpenIcon));
     b->setToolTip(hint);
+    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);  // fills its 25 x 25 cell
     return b;
-}
-
-QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& accessible) {
-    return named(new QLineEdit(parent), name, accessible);
 }
 
 }  // namespace
 
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("fMain");
-    setWindowTitle(QString("Strandex ") + kVersion);
-    setFont(QFont("Tahoma", 8));
+    setWindowTitle(mainWindowTitle());
     client_ = new QWidget(this);
     setCentralWidget(client_);
-    buildTopRows(client_);
+    auto* column = new QVBoxLayout(client_);
+    column->setContentsMargins(kSide, kTop, kSide, kBottom);
+    column->setSpacing(0);
+    column->addLayout(buildTopRows(client_));
+    column->addSpacing(kTopToPages);
     buildPages(client_);
-    buildBottomRow(client_);
+    column->addWidget(PageControl, 1);
+    column->addSpacing(kPagesToBottom);
+    column->addLayout(buildBottomRow(client_));
+    buildStatusBar();
+    keepPanelTexts();  // the designed start widths were drawn for a smaller font
     buildDialogs();
-    resize(kClientWidth, kClientHeight);
-    setMinimumSize(kClientWidth, kClientHeight);
     buttonEnabled_[static_cast<std::size_t>(Button::bRebuild)] = true;
     buttonEnabled_[static_cast<std::size_t>(Button::bbEVO)] = true;
     buttonEnabled_[static_cast<std::size_t>(Button::bbXPL)] = true;
     applyButtonStates();
-    placeControls();
+    applyMinimumSize();
+    resize(kClientSize.expandedTo(minimumSize()));
+    client_->installEventFilter(this);  // the logo follows the bottom row from now on
 }
 
 TfMain::~TfMain() = default;
 
-void TfMain::buildTopRows(QWidget* client) {
+// Source and playlist rows: the edits stretch, the buttons keep to the right.
+QLayout* TfMain::buildTopRows(QWidget* client) {
     auto* eEVOfile = makeEdit(client, "eEVOfile", "Source file");
     eEVOfile->setReadOnly(true);
-    // The hint's first part is the tool tip; the second says why typing fails.
+    // The first part of the hint "Drop here the source EVO file|You cannot
+    // write here directly" is the tool tip; there is no status tip, which
+    // would cover the status panels while the mouse is over the edit.
     eEVOfile->setToolTip("Drop here the source EVO file");
-    eEVOfile->setStatusTip("You cannot write here directly");
     auto* eXPLfile = makeEdit(client, "eXPLfile", "Playlist file");
     eXPLfile->setReadOnly(true);
     eXPLfile->setToolTip("Drop here the VPLST000.XPL");
@@ -106,148 +118,33 @@ void TfMain::buildTopRows(QWidget* client) {
     connect(bbXPL, &QToolButton::clicked, this, [this] { bbXPLClick(); });
     connect(bCheck, &QPushButton::clicked, this, [this] { bCheckClick(); });
     connect(bReadXPL, &QPushButton::clicked, this, [this] { bReadXPLClick(); });
+
+    // Columns: edit, gap, browse button, gap, command button; the gaps are
+    // columns of their own because they differ. The designed sizes are the
+    // least of the cells, never of the controls: a control below its own
+    // size hint would cut its text.
+    auto* grid = new QGridLayout;
+    grid->setSpacing(0);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnMinimumWidth(1, kEditToBrowse);
+    grid->setColumnMinimumWidth(2, kBrowseSize.width());
+    grid->setColumnMinimumWidth(3, kBrowseToButton);
+    grid->setColumnMinimumWidth(4, kButtonSize.width());
+    grid->setRowMinimumHeight(0, kButtonSize.height());
+    grid->setRowMinimumHeight(1, kRowGap);
+    grid->setRowMinimumHeight(2, kButtonSize.height());
+    grid->addWidget(eEVOfile, 0, 0);
+    grid->addWidget(bbEVO, 0, 2);
+    grid->addWidget(bCheck, 0, 4);
+    grid->addWidget(eXPLfile, 2, 0);
+    grid->addWidget(bbXPL, 2, 2);
+    grid->addWidget(bReadXPL, 2, 4);
+    return grid;
 }
 
-void TfMain::buildPages(QWidget* client) {
-    PageControl = named(new QTabWidget(client), "PageControl", "Pages");
-    // Six tabs in 346 pixels: keep them narrow enough to show side by side.
-    PageControl->setStyleSheet("QTabBar::tab { padding: 3px 6px; }");
-    auto addPage = [this](const char* name, const QString& caption, const QString& hint) {
-        auto* page = named(new QWidget, name, caption);
-        page->setToolTip(hint);
-        PageControl->addTab(page, caption);
-        return page;
-    };
-    QWidget* tsStatus = addPage("tsStatus", "Status", "");
-    mMessage = named(new QPlainTextEdit(tsStatus), "mMessage", "Status log");
-    mMessage->setReadOnly(true);
-    mMessage->setLineWrapMode(QPlainTextEdit::NoWrap);
-    mMessage->setToolTip("");
-    auto* statusFill = new QVBoxLayout(tsStatus);
-    statusFill->setContentsMargins(0, 0, 0, 0);
-    statusFill->addWidget(mMessage);
-
-    buildStreamPage(addPage("tsVideo", "Video", "Check the desired video stream"), Box::cbVideo0, Box::cbAudio00);
-    buildStreamPage(addPage("tsAudio", "Audio", "Check the desired audio streams"), Box::cbAudio00, Box::cbSub00);
-    buildStreamPage(addPage("tsSubpicture", "Subpicture", "Check the desired subpicture streams"), Box::cbSub00,
-                    Box::cbContinue);
-    buildXplPage(addPage("tsXPL", "XPL", ""));
-    // The splitter gets its true width when the page is first shown.
-    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index != static_cast<int>(Page::tsXPL) || xplPageShown_) return;
-        xplPageShown_ = true;
-        applyTreeWidth();
-    });
-    buildOptionsPage(addPage("tsOption", "Options", ""));
-}
-
-// The boxes from `first` up to `end`: the page's first column of eight on
-// the left, the next on the right.
-void TfMain::buildStreamPage(QWidget* page, Box first, Box end) {
-    for (int n = 0; n < boxIndex(end) - boxIndex(first); ++n) {
-        Box b = boxAt(boxIndex(first) + n);
-        const char* caption = startCaption(b);
-        auto* box = new QCheckBox(caption, page);
-        box->setObjectName(QString::fromStdString(boxName(b)));
-        box->setAccessibleName(caption);
-        box->setProperty("caption", QString(caption));
-        auto row = static_cast<std::size_t>(n % kBoxesPerColumn);
-        box->setGeometry(n < kBoxesPerColumn ? 9 : 165, kBoxRows[row], 140, 17);
-        box->setEnabled(false);
-        if (first == Box::cbSub00 && n > 0) box->setToolTip("Check the desired subpicture streams");
-        connect(box, &QCheckBox::toggled, this, [this] { cbVideoClick(); });
-        boxes_[static_cast<std::size_t>(boxIndex(b))] = box;
-    }
-}
-
-void TfMain::buildXplPage(QWidget* page) {
-    splXPL = named(new QSplitter(Qt::Horizontal, page), "splXPL", "Playlist splitter");
-    splXPL->setChildrenCollapsible(false);
-    tvXPL = named(new QTreeWidget, "tvXPL", "Playlist tree");
-    tvXPL->setHeaderHidden(true);
-    tvXPL->setIndentation(19);
-    tvXPL->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tvXPL->setToolTip("Infos from your XPL file");
-    tvXPL->setMinimumWidth(50);
-    for (const char* top : kTreeStartItems) new QTreeWidgetItem(tvXPL, QStringList{top});
-    mXPL = named(new QPlainTextEdit, "mXPL", "Playlist");
-    mXPL->setFont(QFont("Courier New", 8));
-    mXPL->setLineWrapMode(QPlainTextEdit::NoWrap);
-    mXPL->setReadOnly(true);
-    mXPL->setToolTip("This is your XPL file (part of it)");
-    mXPL->setMinimumWidth(50);
-    splXPL->addWidget(tvXPL);
-    splXPL->addWidget(mXPL);
-    splXPL->setStretchFactor(1, 1);
-    splXPL->setSizes({96, 244});
-    auto* fill = new QVBoxLayout(page);
-    fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(splXPL);
-}
-
-void TfMain::buildOptionsPage(QWidget* page) {
-    gbFile = named(new QGroupBox(page), "gbFile", "Files");
-    gbFile->setGeometry(8, 6, 320, 78);
-    auto* lVideoExt = named(new QLabel("Extensions (video, audio, subtitle)", gbFile), "lVideoExt",
-                            "Extensions (video, audio, subtitle)");
-    lVideoExt->setGeometry(8, 14, 180, 17);
-    const std::array<std::pair<Edit, const char*>, 3> exts{
-        std::pair{Edit::eVideoExt, "mpv"}, std::pair{Edit::eAudioExt, "mpa"},
-        std::pair{Edit::eSubExt, "sup"}};
-    const std::array<const char*, 3> names{"eVideoExt", "eAudioExt", "eSubExt"};
-    const std::array<const char*, 3> spoken{"Video extension", "Audio extension", "Subtitle extension"};
-    for (std::size_t k = 0; k < 3; ++k) {
-        auto* e = makeEdit(gbFile, names[k], spoken[k]);
-        e->setMaxLength(5);
-        e->setText(exts[k].second);
-        e->setGeometry(194 + static_cast<int>(k) * 40, 12, 36, 21);
-        edits_[static_cast<std::size_t>(exts[k].first)] = e;
-    }
-    auto* lWorkdir = named(new QLabel("Output folder", gbFile), "lWorkdir", "Output folder");
-    lWorkdir->setGeometry(8, 46, 80, 17);
-    auto* eWorkdir = makeEdit(gbFile, "eWorkdir", "Output folder");
-    eWorkdir->setGeometry(88, 44, 224, 21);
-    edits_[static_cast<std::size_t>(Edit::eWorkdir)] = eWorkdir;
-
-    struct Option {
-        Box box;
-        const char* caption;
-        const char* hint;
-        int x, y;
-        bool ticked = true;
-    };
-    const std::array<Option, 6> options{
-        Option{Box::cbContinue, "Continue with second  EVO",
-               "Demux continues with e.g. FEATURE_2.EVO if it exists", 8, 94},
-        Option{Box::cbFastCheck, "Fast EVO checking",
-               "Read EVO checks only the first ~300 MB of the file", 8, 116},
-        Option{Box::cbCountFr, "Count frames", "", 180, 94},
-        Option{Box::cbDetails, "Detailed info", "Detailed information about streams", 180, 116},
-        Option{Box::cbCodecFiles, "Name files by codec",
-               "Demux names each file by its coding (.vc1, .eac3, .wav …) and writes LPCM as WAV", 8,
-               138, false},
-        Option{Box::cbMuxMkv, "Mux into MKV after Demux",
-               "Demux then makes one MKV of the streams, with their languages, names and chapters",
-               180, 138, false}};
-    for (const auto& o : options) {
-        auto* box = new QCheckBox(o.caption, page);
-        box->setObjectName(QString::fromStdString(boxName(o.box)));
-        box->setAccessibleName(o.caption);
-        box->setProperty("caption", QString(o.caption));
-        box->setToolTip(o.hint);
-        box->setChecked(o.ticked);
-        box->setGeometry(o.x, o.y, 170, 17);
-        boxes_[static_cast<std::size_t>(boxIndex(o.box))] = box;
-    }
-    // Muxing runs mkvmerge; without it the box says why it cannot be ticked.
-    if (findOnPath(kMkvmergeProgram).empty()) {
-        QCheckBox* mux = boxes_[static_cast<std::size_t>(boxIndex(Box::cbMuxMkv))];
-        mux->setEnabled(false);
-        mux->setToolTip(kMkvmergeMissing);
-    }
-}
-
-void TfMain::buildBottomRow(QWidget* client) {
+// Demux and Rebuild on the left, Cancel on the right, and between them room
+// for the logo, which FormResize places.
+QLayout* TfMain::buildBottomRow(QWidget* client) {
     auto* bDemux = makeButton(client, "bDemux", "Demux", "Demux the source EVO to streams");
     QFont bold = bDemux->font();
     bold.setBold(true);
@@ -265,10 +162,25 @@ void TfMain::buildBottomRow(QWidget* client) {
     imLogo->setPixmap(QPixmap::fromImage(logoImage()));
     imLogo->setToolTip("HD DVD logo :-)");
     imLogo->setAttribute(Qt::WA_TranslucentBackground);
+    imLogo->resize(kLogoSize);
 
+    // Columns: Demux, gap, Rebuild, the logo's room, Cancel.
+    auto* row = new QGridLayout;
+    row->setSpacing(0);
+    row->addWidget(bDemux, 0, 0);
+    row->addWidget(bRebuild, 0, 2);
+    row->addWidget(bCancel, 0, 4);
+    for (int column : {0, 2, 4}) row->setColumnMinimumWidth(column, kButtonSize.width());
+    row->setColumnMinimumWidth(1, kButtonGap);
+    row->setColumnMinimumWidth(3, kLogoGap + kLogoSize.width() + kLogoGap);
+    row->setColumnStretch(3, 1);
+    row->setRowMinimumHeight(0, kButtonSize.height());
+    return row;
+}
+
+void TfMain::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar");
-    bar->setFixedHeight(kStatusHeight);
     bar->setSizeGripEnabled(false);
     bar->setToolTip(" Select or drop an EVO file to demux");
     const std::array<std::pair<const char*, int>, 2> initial{std::pair{" Ready", 40},
@@ -285,21 +197,33 @@ void TfMain::buildBottomRow(QWidget* client) {
     }
 }
 
+// The desktop's own dialogs outside tests. Their filters show one pattern
+// per case: disc files are upper-case, copies often lower-case, and the
+// desktops' dialogs match patterns case-sensitively.
 void TfMain::buildDialogs() {
     odEVOfile = new QFileDialog(this, "Choose the EVO file to demux");
     odEVOfile->setObjectName("odEVOfile");
-    // Disc files are upper-case and Linux names are case-sensitive: match
-    // the extensions in any case.
-    odEVOfile->setNameFilters({"EVOB files (HD DVD) (*.[eE][vV][oO])", "VOB files (DVD) (*.[vV][oO][bB])"});
+    odEVOfile->setNameFilters({"EVOB files (HD DVD) (*.evo *.EVO)", "VOB files (DVD) (*.vob *.VOB)"});
     odEVOfile->setDefaultSuffix("EVO");
     odEVOfile->setFileMode(QFileDialog::ExistingFile);
     odEVOfile->setOption(QFileDialog::DontResolveSymlinks);
-    odEVOfile->setOption(QFileDialog::DontUseNativeDialog);
     odXPL = new QFileDialog(this);
     odXPL->setObjectName("odXPL");
-    odXPL->setNameFilters({"XPL ([vV][pP][lL][sS][tT]000.[xX][pP][lL])"});
+    odXPL->setNameFilters({"XPL (VPLST000.XPL vplst000.xpl)"});
     odXPL->setDefaultSuffix("xpl");
-    odXPL->setOption(QFileDialog::DontUseNativeDialog);
+}
+
+// Widens the panels to their texts where the font has grown past the
+// width slog or the start gave them; slog's widths are never narrowed.
+void TfMain::keepPanelTexts() {
+    for (QLabel* panel : panels_) {
+        const int text = panel->sizeHint().width();
+        if (text <= panel->property("panelWidth").toInt()) continue;
+        if (panel == panels_[1])
+            panel->setMinimumWidth(text);
+        else
+            panel->setFixedWidth(text);
+    }
 }
 
 void setPanelWidth(QLabel* panel, int width) {
@@ -310,23 +234,20 @@ void setPanelWidth(QLabel* panel, int width) {
         panel->setFixedWidth(width);
 }
 
-// Controls anchored right or bottom follow the client area; the logo is
-// placed by FormResize.
-void TfMain::placeControls() {
-    int w = client_->width();
-    int h = client_->height();
-    edit(Edit::eEVOfile)->setGeometry(8, 8, w - 113, 21);
-    edit(Edit::eXPLfile)->setGeometry(8, 40, w - 113, 21);
-    button(Button::bbEVO)->setGeometry(w - 100, 6, 25, 25);
-    button(Button::bbXPL)->setGeometry(w - 100, 38, 25, 25);
-    button(Button::bCheck)->setGeometry(w - 68, 6, 60, 25);
-    button(Button::bReadXPL)->setGeometry(w - 68, 38, 60, 25);
-    PageControl->setGeometry(8, 69, w - 16, h - 106);
-    button(Button::bDemux)->setGeometry(8, h - 31, 60, 25);
-    button(Button::bRebuild)->setGeometry(74, h - 31, 60, 25);
-    button(Button::bCancel)->setGeometry(w - 68, h - 31, 60, 25);
-    imLogo->setGeometry(imLogo->x(), h - 33, 125, 31);
-    FormResize();
+// The content's least size, and never below the design's least outer size
+// less the frame. The frame is the window system's; where it draws none
+// (offscreen, an X server without a window manager) the design's is taken,
+// so that the designed client size stays the least. The status bar counts
+// by its height alone: a long progress line must not widen the window.
+void TfMain::applyMinimumSize() {
+    // The bar is as high as its hint only when told: its own layout sets no
+    // least height, and the design's 21 pixels is the least.
+    statusBar()->setMinimumHeight(std::max(kStatusHeight, statusBar()->sizeHint().height()));
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isNull()) frame = kDesignFrame;
+    QSize content = client_->layout()->totalMinimumSize();
+    content.rheight() += statusBar()->sizeHint().height();
+    setMinimumSize(content.expandedTo(kLeastOuterSize - frame));
 }
 
 // While a command runs, every button but Cancel is locked; afterwards each

@@ -17,6 +17,7 @@ class QCheckBox;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QSettings;
@@ -82,22 +83,31 @@ public:
     std::function<QString(QFileDialog&)> fileDialogHook;
 
 protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void buildTopRows(QWidget* client);
+    static constexpr int kLogoGap = 6;  // the least room beside the logo
+
+    QLayout* buildTopRows(QWidget* client);
     void buildPages(QWidget* client);
     void buildStreamPage(QWidget* page, Box first, Box end);
     void buildXplPage(QWidget* page);
     void buildOptionsPage(QWidget* page);
-    void buildBottomRow(QWidget* client);
+    QGroupBox* buildFileGroup(QWidget* page);
+    QLayout* buildBottomRow(QWidget* client);
+    void buildStatusBar();
     void buildDialogs();
-    void placeControls();
+    void applyMinimumSize();
+    void fitExtensionEdits();
+    void keepPanelTexts();
     void applyTreeWidth();
     void applyButtonStates();
     // Runs a command with the other commands locked, showing the error box

@@ -1,5 +1,6 @@
 // The window's events: command clicks, Cancel, the dialogs, drops, and the
 // form's activate, show, close and resize.
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,10 +10,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 #include <stdexcept>
 
+#include "app/dropped_files.h"
 #include "app/settings.h"
 #include "app/tf_main.h"
+#include "app/window_identity.h"
 #include "commands/cancel.h"
 #include "commands/demux_command.h"
 #include "commands/read_evo.h"
@@ -41,12 +45,12 @@ void TfMain::runCommand(const std::function<void()>& command) {
 
 void TfMain::showError(const QString& message) {
     if (errorHook) return errorHook(message);
-    QMessageBox::critical(this, "HD DVD Strandex", message);
+    QMessageBox::critical(this, kTaskBarName, message);
 }
 
 void TfMain::showNotice(const QString& message) {
     if (noticeHook) return noticeHook(message);
-    QMessageBox::warning(this, "HD DVD Strandex", message);
+    QMessageBox::warning(this, kTaskBarName, message);
 }
 
 bool TfMain::ask(const QString& question) {
@@ -108,8 +112,13 @@ void TfMain::dropFile(const QString& path) {
     adoptDroppedFile(session_, dialogs_, path.toStdString());
 }
 
+// The cursor promises a drop only for a file the drop would take: the
+// first one of the drag, a local .evo, .vob or .xpl in any case.
 void TfMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!commandRunning_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!commandRunning_ && !urls.isEmpty() && urls.first().isLocalFile() &&
+        takesDroppedFile(urls.first().toLocalFile()))
+        event->acceptProposedAction();
 }
 
 void TfMain::dropEvent(QDropEvent* event) {
@@ -144,6 +153,10 @@ void TfMain::showEvent(QShowEvent* event) {
 void TfMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    if (event->type() == QEvent::FontChange) {
+        fitExtensionEdits();
+        keepPanelTexts();
+    }
 }
 
 // Closing during a run is Cancel first (which asks while the run writes);
@@ -158,16 +171,45 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    placeControls();
+// No status tip may replace the two panels; a change of the least size of
+// the content (a font, a longer caption) sets the window's least size.
+bool TfMain::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) return true;
+    bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::LayoutRequest) applyMinimumSize();
+    return handled;
 }
 
-// The logo stays at 153 until the window is wider than 432, then centres.
+// The client's layout has placed the buttons when the client is resized or
+// laid out again: the logo follows them.
+bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        FormResize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+// The window system may draw its frame only once the window is placed.
+void TfMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    applyMinimumSize();
+}
+
+// The logo stays at 153 until the window is wider than 432, then centres;
+// where larger fonts have widened the buttons beside it, it keeps clear of
+// them. It sits on the middle of the bottom row.
 void TfMain::FormResize() {
     int width = frameGeometry().width();
     int left = width <= 432 ? 153 : width / 2 - 63;
-    imLogo->move(left, imLogo->y());
+    const QRect rebuild = button(Button::bRebuild)->geometry();
+    const QRect cancel = button(Button::bCancel)->geometry();
+    left = std::min(left, cancel.left() - kLogoGap - imLogo->width());
+    left = std::max(left, rebuild.right() + 1 + kLogoGap);
+    imLogo->move(left, cancel.y() + (cancel.height() - imLogo->height() + 1) / 2);
 }
 
 }  // namespace strandex

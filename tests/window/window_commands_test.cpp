@@ -191,9 +191,10 @@ private slots:
         QVERIFY(showWithStore(w, store.get()));
         QVERIFY(w.acceptDrops());
 
-        // Dropped on the memo, the drop reaches the window.
+        // Over the memo the drag reaches the window, which refuses a file
+        // the drop would not take.
         const QString notes = writeFile(path("notes.txt"), {0x41});
-        QVERIFY(dropUrls(w.memo(), {notes}));
+        QVERIFY(!dropUrls(w.memo(), {notes}));
         QVERIFY(w.edit(Edit::eEVOfile)->text().isEmpty());
         QVERIFY(w.edit(Edit::eXPLfile)->text().isEmpty());
         QVERIFY(!w.button(Button::bCheck)->isEnabled());
@@ -205,8 +206,8 @@ private slots:
         QCOMPARE(w.edit(Edit::eXPLfile)->text(), path("m/ADV_OBJ/VPLST000.XPL"));
         QVERIFY(w.button(Button::bCheck)->isEnabled());
 
-        // A text file first: the drop is ignored, the files behind it too.
-        QVERIFY(dropUrls(w.memo(), {notes, second}));
+        // A text file first: the drag is refused, the files behind it too.
+        QVERIFY(!dropUrls(w.memo(), {notes, second}));
         QCOMPARE(w.edit(Edit::eEVOfile)->text(), lower);
 
         const QString playlist = writeFile(path("other/ADV_OBJ/VPLST000.XPL"), {0x3C});

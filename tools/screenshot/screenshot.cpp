@@ -1,10 +1,14 @@
-// strandex-screenshot EVO OUTDIR: opens the real window, drops EVO on it,
-// presses "Read EVO" and saves what the screen shows of the window:
+// strandex-screenshot EVO OUTDIR [POINTS]: opens the real window, drops EVO
+// on it, presses "Read EVO" and saves what the screen shows of the window:
 //   OUTDIR/window-status.png   the Status page with the log from its start
 //   OUTDIR/window-audio.png    the Audio page with the streams found
-// Run it on an X server (for example Xvfb) with QT_QPA_PLATFORM=xcb. The
-// settings go to a temporary store, so the user's own are not touched.
+//   OUTDIR/window-options.png  the Options page
+// With POINTS the window's font is the desktop's at that size, and the
+// names end in -POINTSpt (window-audio-14pt.png). Run it on an X server (for
+// example Xvfb) with QT_QPA_PLATFORM=xcb. The settings go to a temporary
+// store, so the user's own are not touched.
 #include <QApplication>
+#include <QFont>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -16,6 +20,7 @@
 #include <cstdio>
 
 #include "app/tf_main.h"
+#include "app/window_identity.h"
 
 namespace {
 
@@ -35,15 +40,21 @@ bool saveWindow(strandex::TfMain& window, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("HD DVD Strandex");
-    QApplication::setApplicationName("Strandex");
-    QApplication::setOrganizationName("Quorvel Software");
+    strandex::nameApplication();
     const QStringList args = QApplication::arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: strandex-screenshot EVO OUTDIR\n");
+    if (args.size() != 3 && args.size() != 4) {
+        std::fprintf(stderr, "usage: strandex-screenshot EVO OUTDIR [POINTS]\n");
         return 2;
     }
     const QString evo = args[1], outDir = args[2];
+    QString suffix;
+    if (args.size() == 4) {
+        QFont font = QApplication::font();
+        font.setPointSize(args[3].toInt());
+        QApplication::setFont(font);
+        suffix = "-" + args[3] + "pt";
+    }
+    auto shot = [&](const char* page) { return outDir + "/window-" + page + suffix + ".png"; };
 
     QTemporaryDir settingsDir;
     QSettings store(settingsDir.filePath("settings.ini"), QSettings::IniFormat);
@@ -59,11 +70,15 @@ int main(int argc, char** argv) {
         window.memo()->verticalScrollBar()->setValue(0);
         window.memo()->horizontalScrollBar()->setValue(0);
         QTimer::singleShot(kSettleMs, [&] {
-            if (!saveWindow(window, outDir + "/window-status.png")) ++failures;
+            if (!saveWindow(window, shot("status"))) ++failures;
             window.pages()->setCurrentIndex(2);  // Audio
             QTimer::singleShot(kSettleMs, [&] {
-                if (!saveWindow(window, outDir + "/window-audio.png")) ++failures;
-                window.close();
+                if (!saveWindow(window, shot("audio"))) ++failures;
+                window.pages()->setCurrentIndex(5);  // Options
+                QTimer::singleShot(kSettleMs, [&] {
+                    if (!saveWindow(window, shot("options"))) ++failures;
+                    window.close();
+                });
             });
         });
     });
