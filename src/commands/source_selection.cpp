@@ -77,17 +77,24 @@ void XPLadj(Session& session, DialogPresets& dialogs) {
     }
 }
 
-bool adoptDroppedFile(Session& session, DialogPresets& dialogs, const std::string& path) {
+DroppedFile droppedFileKind(const std::string& path) {
     std::string ext = upperExtension(path);
-    if (ext == ".EVO" || ext == ".VOB") {
-        session.ui.setText(Edit::eEVOfile, path);
-        EVOadj(session, dialogs);
-        return true;
-    }
-    if (ext == ".XPL") {
-        session.ui.setText(Edit::eXPLfile, path);
-        XPLadj(session, dialogs);
-        return true;
+    if (ext == ".EVO" || ext == ".VOB") return DroppedFile::source;
+    if (ext == ".XPL") return DroppedFile::playlist;
+    return DroppedFile::none;
+}
+
+bool adoptDroppedFile(Session& session, DialogPresets& dialogs, const std::string& path) {
+    switch (droppedFileKind(path)) {
+        case DroppedFile::source:
+            session.ui.setText(Edit::eEVOfile, path);
+            EVOadj(session, dialogs);
+            return true;
+        case DroppedFile::playlist:
+            session.ui.setText(Edit::eXPLfile, path);
+            XPLadj(session, dialogs);
+            return true;
+        case DroppedFile::none: break;
     }
     return false;
 }

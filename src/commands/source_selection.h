@@ -35,4 +35,9 @@ void XPLadj(Session& session, DialogPresets& dialogs);
 // playlist; other files are ignored. Returns false when ignored.
 bool adoptDroppedFile(Session& session, DialogPresets& dialogs, const std::string& path);
 
+// What a dropped path is by its extension (from its last dot, any case): a
+// source (.EVO, .VOB), a playlist (.XPL) or neither, which a drop ignores.
+enum class DroppedFile { none, source, playlist };
+DroppedFile droppedFileKind(const std::string& path);
+
 }  // namespace strandex
