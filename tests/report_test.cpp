@@ -144,7 +144,8 @@ TEST(Report, DelaysRoundToTheNearestMillisecondAndCrossTheTimestampWrap) {
     EXPECT_EQ(streamOf(feature.report(), "audio3")["delay_ms"].integer, 2);
     // Without a video PTS no stream has a delay.
     f.video[0].hasPts = false;
-    for (const auto& s : feature.report()["streams"].items) EXPECT_FALSE(s.has("delay_ms")) << s["slot"].text;
+    JsonValue r = feature.report();
+    for (const auto& s : r["streams"].items) EXPECT_FALSE(s.has("delay_ms")) << s["slot"].text;
 }
 
 TEST(Report, LanguagesNamesAndForcedFlagsFromThePlaylistTitle) {
