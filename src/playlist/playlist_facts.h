@@ -35,6 +35,14 @@ struct PlaylistFacts {
     std::array<TrackFacts, kAudioSlots> audio;
     std::array<TrackFacts, kSubSlots> sub;
     std::vector<ChapterFacts> chapters;
+    // A DVD title set's IFO read as the playlist: the frame size and the
+    // colour table its subpictures are drawn with (16 entries, each
+    // 0x00YYCrCb as the IFO stores them).
+    bool fromIfo = false;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    bool hasPalette = false;
+    std::array<std::uint32_t, 16> palette{};
 };
 
 }  // namespace strandex
