@@ -91,6 +91,47 @@ private slots:
         QVERIFY(w.button(Button::bDemux)->isEnabled());
         QVERIFY(!w.button(Button::bCancel)->isEnabled());
     }
+
+    // mkvmerge refuses the plan (a stand-in first on the PATH when Demux
+    // starts): its line in the log, the error box, no MKV, the streams
+    // kept, and the window ready for the next command.
+    void aFailingMkvmergeEndsInTheErrorBoxWithTheStreamsKept() {
+        QVERIFY(QDir().mkpath(path("bin")));
+        QVERIFY(QDir().mkpath(path("failed")));
+        QFile script(path("bin/mkvmerge"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho '#GUI#error The file could not be opened.'\nexit 2\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        TfMain w;
+        TempStore store(dir_, "failed.ini");
+        QVERIFY(showWithStore(w, store.get()));
+        QStringList errors;
+        w.errorHook = [&](const QString& message) { errors << message; };
+        w.dropFile(source_);
+        QTest::mouseClick(w.button(Button::bReadXPL), Qt::LeftButton);
+        w.edit(Edit::eWorkdir)->setText(path("failed"));
+        w.box(Box::cbMuxMkv)->setChecked(true);
+        {
+            PathVariable standIn(path("bin").toUtf8() + ":" + qgetenv("PATH"));
+            QTest::mouseClick(w.button(Button::bDemux), Qt::LeftButton);
+        }
+        QCOMPARE(errors, QStringList{"mkvmerge could not make REAL_1.mkv. The streams are kept."});
+        QCOMPARE(memoLines(w).last(), QString("mkvmerge: The file could not be opened."));
+        const QStringList kept = QDir(path("failed")).entryList(QDir::Files);
+        QVERIFY2(!kept.contains("REAL_1.mkv"), qPrintable(kept.join(" ")));
+        QVERIFY(kept.contains("REAL_1.AVC.stream.0.h264"));
+        QCOMPARE(kept.size(), 7);  // four streams, two chapter files, the plan
+        QVERIFY(!w.button(Button::bCancel)->isEnabled());
+        QVERIFY(!w.commandRunning());
+        QCOMPARE(w.panel(0)->text(), QString(" Ready"));
+        // As after any error of Demux, its button comes back with the next
+        // change of a tick.
+        QVERIFY(!w.button(Button::bDemux)->isEnabled());
+        w.box(audioBox(1))->setChecked(false);
+        w.box(audioBox(1))->setChecked(true);
+        QVERIFY(w.button(Button::bDemux)->isEnabled());
+    }
 };
 
 QTEST_MAIN(WindowMuxTest)
