@@ -165,6 +165,7 @@ TEST(MuxCancel, TheConsolesCtrlCStopsMkvmergeTheSameWay) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "Muxing stopped: REAL_1.mkv was removed, the streams are kept.") << r.out << r.err;
     EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.exitCode, 0);  // a stop is no error, as for Demux
     EXPECT_TRUE(reaped(pidIn(dir.file("pid"))));
     EXPECT_EQ(::kill(pidIn(dir.file("pid")), 0), -1);
     EXPECT_EQ(filesIn(disc.out), kStreamsAndPlan);
