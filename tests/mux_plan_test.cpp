@@ -195,6 +195,24 @@ TEST_F(MuxPlanDemux, HostileNamesStayValidJsonAndEveryPathIsAbsolute) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "Muxing FEATURE_1.mkv"), 0);
 }
 
+// Two of each kind: only the first video and the first audio track play by
+// default. Read EVO names them by coding ("und", no playlist).
+TEST_F(MuxPlanDemux, OnlyTheFirstVideoAndTheFirstAudioTrackAreDefault) {
+    write("FEATURE_1.EVO", pack({vc1Packet(0x55, vc1Frames(3)), vc1Packet(0x56, vc1Frames(3))}) + feature());
+    readEvo();
+    ASSERT_EQ(run(bDemuxClick), "");
+    Args args = planArguments(out + "/FEATURE_1.mkvmerge.json");
+    EXPECT_EQ(countOf(args, "--default-track-flag"), 4);
+    EXPECT_EQ(valueOf(args, "--default-track-flag", 0), "0:yes");
+    EXPECT_EQ(valueOf(args, "--default-track-flag", 1), "0:no");
+    EXPECT_EQ(valueOf(args, "--default-track-flag", 2), "0:yes");
+    EXPECT_EQ(valueOf(args, "--default-track-flag", 3), "0:no");
+    EXPECT_EQ(valueOf(args, "--track-name", 1), "0:VC-1");
+    EXPECT_EQ(valueOf(args, "--language", 2), "0:und");
+    EXPECT_EQ(valueOf(args, "--title"), "FEATURE_1");  // no playlist title
+    EXPECT_EQ(countOf(args, "--chapters"), 0);       // nor its chapters
+}
+
 // The sample disc's plan as a whole: the title, the chapters in the
 // playlist's language (none: "und"), the VC-1's rate from its sequence
 // header, and the default flag on every track, yes only for the first
