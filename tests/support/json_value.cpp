@@ -120,7 +120,9 @@ private:
         v.integral = integral;
         if (integral) {
             auto [end, err] = std::from_chars(v.text.data(), v.text.data() + v.text.size(), v.integer);
-            if (err != std::errc{} || end != v.text.data() + v.text.size()) fail("integer out of range");
+            // Beyond 64 bits (mkvmerge's track UIDs) it stays a number by its text alone.
+            if (err == std::errc::result_out_of_range) v.integral = false;
+            else if (err != std::errc{} || end != v.text.data() + v.text.size()) fail("malformed integer");
         }
     }
 

@@ -19,7 +19,7 @@ struct JsonValue {
     enum class Kind { null, boolean, number, string, array, object };
     Kind kind = Kind::null;
     bool boolean = false;
-    bool integral = false;       // a number without fraction or exponent
+    bool integral = false;       // a number without fraction or exponent that fits 64 bits
     std::int64_t integer = 0;    // its value, when integral
     std::string text;            // a string's UTF-8, or a number as written
     std::vector<JsonValue> items;
