@@ -228,8 +228,16 @@ void bDemuxClick(Session& session) {
     logDone(ui);
     logFrameCounts(ui, t, demuxPlayingDays);
     if (plan) logLeftOut(ui, *plan);
-    // Streams cut short by Cancel are not muxed.
-    if (plan && !mkvmerge.empty() && t.StopFlag == 0) muxStreams(session, *plan, prefix, mkvmerge);
+    // Streams cut short by Cancel are not muxed. A failed mux still tells
+    // of an encrypted source: its streams are on the disk.
+    if (plan && !mkvmerge.empty() && t.StopFlag == 0) {
+        try {
+            muxStreams(session, *plan, prefix, mkvmerge);
+        } catch (const FileError&) {
+            encrypted.tell(ui);
+            throw;
+        }
+    }
     ui.setEnabled(Button::bDemux, true);
     encrypted.tell(ui);
 }
