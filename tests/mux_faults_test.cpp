@@ -19,6 +19,8 @@
 #include "cli/memory_front_end.h"
 #include "commands/cancel.h"
 #include "commands/demux_command.h"
+#include "commands/encrypted_notice.h"
+#include "commands/read_evo.h"
 #include "commands/source_selection.h"
 #include "engine/session.h"
 #include "mux/child_process.h"
@@ -250,4 +252,29 @@ TEST(MuxReplacing, AnMkvThatExistsAlreadyIsReplaced) {
     EXPECT_TRUE(facts.read);
     EXPECT_EQ(facts.title, "Echte Ströme");
     EXPECT_EQ(facts.tracks.size(), 4u);
+}
+
+// A source that was not decrypted, muxed by an mkvmerge that fails: the
+// error comes, and so does the notice, as its streams are on the disk.
+TEST(MuxFailing, AnEncryptedSourceIsStillToldOf) {
+    TempDir dir;
+    Pes video;
+    video.pts = 90000;
+    video.dts = 90000;
+    video.scrambling = 1;
+    video.payload = Bytes{0x00, 0x00, 0x01, 0xB3} + repeat(0x10, 1500);
+    const std::string source = dir.write("FEATURE_1.EVO", pack({pesPacket(video)}));
+    StandIn muxer(dir, "exit 2\n");
+    MemoryFrontEnd ui;
+    Session session{ui};
+    DialogPresets dialogs;
+    ui.setText(Edit::eEVOfile, source);
+    EVOadj(session, dialogs);
+    bCheckClick(session);
+    ASSERT_TRUE(selected(ui, videoBox(0)));
+    ui.notices.clear();
+    ui.setText(Edit::eWorkdir, dir.path());
+    ui.setTicked(Box::cbMuxMkv, true);
+    EXPECT_THROW(bDemuxClick(session), FileError);
+    EXPECT_EQ(ui.notices, (std::vector<std::string>{encryptedNotice("FEATURE_1.EVO")}));
 }
