@@ -3,10 +3,13 @@
 // facts the chapter files, the report and the mux plan are made from.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "playlist/read_xpl_command.h"
 #include "support/command_bench.h"
 #include "support/fixture_files.h"
 #include "support/run_cli.h"
+#include "support/run_tool.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -54,7 +57,8 @@ TEST(ReadXplOnIfo, PalTitleLogBoxesAndFacts) {
     EXPECT_EQ(facts.frameWidth, 720);
     EXPECT_EQ(facts.frameHeight, 576);
     EXPECT_TRUE(facts.hasPalette);
-    EXPECT_EQ(facts.palette[2], 0x51f05au);
+    EXPECT_EQ(facts.palette[0], 0x52f05au);
+    EXPECT_EQ(facts.palette[2], 0xeb8080u);
     EXPECT_TRUE(facts.audio[0].listed);
     EXPECT_EQ(facts.audio[0].language, "en");
     EXPECT_FALSE(facts.audio[1].listed);
@@ -109,4 +113,33 @@ TEST(ReadXplOnIfo, ConsoleXplTakesAnIfo) {
               "Info\n  Title: PGC 1\n  Duration: 00:00:04.000\n  Frame size: 720x576\nVideo\n  MPEG-2.stream.0\n"
               "Audio\n  DD.2ch.stream.00.en\nSubtitle\n  Subpicture.stream.00.de\n"
               "Chapter\n  00:00:00.000: Chapter 01\n  00:00:01.200: Chapter 02\n  00:00:03.000: Chapter 03\n");
+}
+
+// The chapter start times Demux writes from the IFO are those mkvextract
+// writes of mkvmerge's own reading of the DVD folder, to the nanosecond
+// (its simple format cuts 1.8018 s to 1.801, where ours rounds); the mux
+// plan gives the audio its language.
+TEST(ReadXplOnIfo, ChapterFileEqualsMkvmergesReadingOfTheFolder) {
+    auto startLines = [](const std::string& xml) {
+        std::string starts;
+        std::istringstream lines(xml);
+        for (std::string line; std::getline(lines, line);)
+            if (line.find("<ChapterTimeStart>") != std::string::npos) starts += line.substr(line.find('<')) + "\n";
+        return starts;
+    };
+    for (const char* set : {"pal", "ntsc"}) {
+        TempDir dir;
+        const std::string ifo = titleSetFile(set, "VTS_01_0.IFO"), vob = titleSetFile(set, "VTS_01_1.VOB");
+        CliResult demux = runCli(dir, {"demux", vob, "--xpl", ifo, "--mux-plan", "-o", dir.path()});
+        ASSERT_EQ(demux.exitCode, 0) << demux.err;
+        const std::string mkv = dir.file("reference.mkv");
+        CliResult made = runTool(dir, {"mkvmerge", "-q", "-o", mkv, "--chapters", ifo, vob});
+        ASSERT_EQ(made.exitCode, 0) << made.out << made.err;
+        const std::string reference = startLines(runTool(dir, {"mkvextract", mkv, "chapters", "-"}).out);
+        EXPECT_NE(reference, "");
+        EXPECT_EQ(startLines(text(readFile(dir.file("VTS_01_1.chapters.xml")))), reference) << set;
+        const std::string plan = text(readFile(dir.file("VTS_01_1.mkvmerge.json")));
+        EXPECT_NE(plan.find(std::string("\"0:") + (set == std::string("pal") ? "en" : "fr") + "\""), std::string::npos)
+            << plan;
+    }
 }
