@@ -221,6 +221,13 @@ void rebuildSeeds() {
     seed("fuzz_rebuild", "tiny-packs", scene(0x00, 0xE0, 0xC0, 0x88, 0x60) + Bytes{0x00, 0x00, 0x01, 0xBA});
 }
 
+// The authored title sets' IFOs, whole and cut inside PGC 1.
+void ifoSeeds() {
+    seed("fuzz_ifo", "pal", fixture("dvd/pal/VIDEO_TS/VTS_01_0.IFO", 0, 1 << 20));
+    seed("fuzz_ifo", "ntsc", fixture("dvd/ntsc/VIDEO_TS/VTS_01_0.IFO", 0, 1 << 20));
+    seed("fuzz_ifo", "pal-head", fixture("dvd/pal/VIDEO_TS/VTS_01_0.IFO", 0, 0x1100));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

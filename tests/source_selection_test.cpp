@@ -4,8 +4,10 @@
 #include "commands/source_selection.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "cli/memory_front_end.h"
+#include "support/pack_builder.h"
 
 using namespace strandex;
 
@@ -159,4 +161,57 @@ TEST_F(SourceSelection, DropTakesEvoVobAndXplInAnyCase) {
         EXPECT_EQ(ui.text(Edit::eEVOfile), "/dvd/VIDEO_TS/VTS_01_1.Vob");
         EXPECT_EQ(ui.text(Edit::eXPLfile), "/x/ADV_OBJ/vplst000.xPl");
     }
+}
+
+// A DVD source in a VIDEO_TS folder gets its title set's IFO as the
+// playlist, when the IFO is there; the names keep the source's case.
+TEST_F(SourceSelection, DvdSourceInVideoTsTakesTheTitleSetsIfo) {
+    test::TempDir dir;
+    ::mkdir(dir.file("VIDEO_TS").c_str(), 0755);
+    ::mkdir(dir.file("video_ts").c_str(), 0755);
+    ::mkdir(dir.file("MY_VIDEO_TS").c_str(), 0755);
+    dir.write("VIDEO_TS/VTS_01_0.IFO", {});
+    dir.write("video_ts/vts_02_0.ifo", {});
+    dir.write("MY_VIDEO_TS/VTS_01_0.IFO", {});
+
+    source(dir.file("VIDEO_TS/VTS_01_1.VOB"));
+    EXPECT_EQ(paths.EVObase, "VTS_01_1");
+    EXPECT_EQ(paths.XPLdir, dir.file("VIDEO_TS/"));
+    EXPECT_EQ(paths.XPLname, "VTS_01_0.IFO");
+    EXPECT_EQ(ui.text(Edit::eXPLfile), dir.file("VIDEO_TS/VTS_01_0.IFO"));
+    EXPECT_EQ(dialogs.xplStartFolder, dir.file("VIDEO_TS/"));
+    EXPECT_EQ(dialogs.xplFileName, "VTS_01_0.IFO");
+    EXPECT_TRUE(ui.enabled(Button::bReadXPL));
+
+    source(dir.file("video_ts/vts_02_3.vob"));
+    EXPECT_EQ(ui.text(Edit::eXPLfile), dir.file("video_ts/vts_02_0.ifo"));
+
+    // No IFO beside, the menu's VOB, a folder only ending in VIDEO_TS: the
+    // playlist edit holds the hint, as for any other source.
+    for (const char* other : {"VIDEO_TS/VTS_03_1.VOB", "VIDEO_TS/VTS_01_0.VOB", "MY_VIDEO_TS/VTS_01_1.VOB"}) {
+        source(dir.file(other));
+        EXPECT_EQ(ui.text(Edit::eXPLfile), "VPLST000.XPL") << other;
+        EXPECT_FALSE(ui.enabled(Button::bReadXPL)) << other;
+    }
+}
+
+TEST_F(SourceSelection, TitleSetIfoNames) {
+    EXPECT_EQ(titleSetIfoName("VTS_01_1.VOB"), "VTS_01_0.IFO");
+    EXPECT_EQ(titleSetIfoName("VTS_12_9.VOB"), "VTS_12_0.IFO");
+    EXPECT_EQ(titleSetIfoName("vts_01_2.vob"), "vts_01_0.ifo");
+    EXPECT_EQ(titleSetIfoName("VTS_01_1.vOb"), "VTS_01_0.iFo");
+    for (const char* other : {"VTS_01_0.VOB", "VTS_1_1.VOB", "VTS_0A_1.VOB", "VTS_01_1.EVO", "VTS_01_1.VOB.",
+                              "XVTS_01_1.VOB", "FEATURE_1.EVO", ""})
+        EXPECT_EQ(titleSetIfoName(other), "") << other;
+}
+
+TEST_F(SourceSelection, DroppedIfoIsThePlaylist) {
+    EXPECT_EQ(droppedFileKind("/dvd/VIDEO_TS/VTS_01_0.IFO"), DroppedFile::playlist);
+    EXPECT_EQ(droppedFileKind("/dvd/VIDEO_TS/vts_01_0.ifo"), DroppedFile::playlist);
+    EXPECT_TRUE(adoptDroppedFile(session, dialogs, "/dvd/VIDEO_TS/VTS_01_0.IFO"));
+    EXPECT_EQ(ui.text(Edit::eXPLfile), "/dvd/VIDEO_TS/VTS_01_0.IFO");
+    EXPECT_EQ(paths.XPLname, "VTS_01_0.IFO");
+    EXPECT_TRUE(ui.enabled(Button::bReadXPL));
+    // The HD DVD folder guess is the ADV_OBJ one only.
+    EXPECT_EQ(paths.EVOdir, "");
 }

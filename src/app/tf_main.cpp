@@ -209,7 +209,7 @@ void TfMain::buildDialogs() {
     odEVOfile->setOption(QFileDialog::DontResolveSymlinks);
     odXPL = new QFileDialog(this);
     odXPL->setObjectName("odXPL");
-    odXPL->setNameFilters({"XPL (VPLST000.XPL vplst000.xpl)"});
+    odXPL->setNameFilters({"XPL (VPLST000.XPL vplst000.xpl)", "DVD title set (VTS_*_0.IFO vts_*_0.ifo)"});
     odXPL->setDefaultSuffix("xpl");
 }
 

@@ -28,15 +28,23 @@ struct DialogPresets {
     std::string xplFileName;  // the last choice, or the name EVOadj preset
 };
 
+// A source in HVDVD_TS gets ADV_OBJ/VPLST000.XPL as its playlist; a DVD
+// source VTS_nn_m.VOB in a VIDEO_TS folder (any case) gets the title set's
+// VTS_nn_0.IFO beside it, when that file is there.
 void EVOadj(Session& session, DialogPresets& dialogs);
 void XPLadj(Session& session, DialogPresets& dialogs);
 
-// The drop rule: ".EVO" or ".VOB" (any case) becomes the source, ".XPL" the
-// playlist; other files are ignored. Returns false when ignored.
+// "VTS_01_0.IFO" for "VTS_01_1.VOB" (m 1 to 9, any case; the extension's
+// letters keep the case of the source's); empty for any other name.
+std::string titleSetIfoName(const std::string& vobName);
+
+// The drop rule: ".EVO" or ".VOB" (any case) becomes the source, ".XPL" or
+// ".IFO" the playlist; other files are ignored. Returns false when ignored.
 bool adoptDroppedFile(Session& session, DialogPresets& dialogs, const std::string& path);
 
 // What a dropped path is by its extension (from its last dot, any case): a
-// source (.EVO, .VOB), a playlist (.XPL) or neither, which a drop ignores.
+// source (.EVO, .VOB), a playlist (.XPL, or a DVD's .IFO) or neither,
+// which a drop ignores.
 enum class DroppedFile { none, source, playlist };
 DroppedFile droppedFileKind(const std::string& path);
 

@@ -3,6 +3,7 @@
 #include "commands/command_guard.h"
 #include "commands/command_steps.h"
 #include "commands/stream_selection.h"
+#include "playlist/read_ifo_command.h"
 #include "playlist/xpl_codecs.h"
 #include "playlist/xpl_facts.h"
 #include "playlist/xpl_scanner.h"
@@ -38,17 +39,11 @@ ScanLookups scanPlaylist(Session& session) {
     return lookups;
 }
 
-}  // namespace
-
-void bReadXPLClick(Session& session) {
-    CommandGuard guard(session);
-    if (!guard.acquired()) return;
+// The playlist's title that plays the source, in the tree, the boxes and
+// Session::playlist.
+void readPlaylist(Session& session) {
     FrontEnd& ui = session.ui;
     StreamTable& t = session.table;
-    Resetcbs(ui);
-    ui.setEnabled(Button::bReadXPL, false);
-    ui.showPage(Page::tsXPL);
-    session.playlist = PlaylistFacts{};
     const ScanLookups scanned = scanPlaylist(session);
     t.VideoIds.fill(-1);
     t.AudioIds.fill(-1);
@@ -60,6 +55,23 @@ void bReadXPLClick(Session& session) {
         showTitle(session, scanned.playlistTitle);
         readTitleFacts(session, titleSetAbove(scanned.titleSets, found), scanned.playlistTitle);
     }
+}
+
+}  // namespace
+
+void bReadXPLClick(Session& session) {
+    CommandGuard guard(session);
+    if (!guard.acquired()) return;
+    FrontEnd& ui = session.ui;
+    Resetcbs(ui);
+    ui.setEnabled(Button::bReadXPL, false);
+    ui.showPage(Page::tsXPL);
+    session.playlist = PlaylistFacts{};
+    // A DVD title set's IFO stands for the playlist; its first bytes say so.
+    if (playlistIsIfo(ui.text(Edit::eXPLfile)))
+        readIfoPlaylist(session);
+    else
+        readPlaylist(session);
     cbVideoClick(ui);  // a track's box may have been ticked before it was enabled
     ui.xplShow(true);
     logDone(ui);

@@ -79,7 +79,8 @@ private slots:
         for (const char* name :
              {"disc/HVDVD_TS/FEATURE_1.EVO", "disc/ADV_OBJ/VPLST000.XPL", "files/FEATURE_1.EVO",
               "files/feature_2.evo", "files/VTS_01_1.VOB", "files/vts_01_2.vob", "files/notes.txt",
-              "files/VPLST000.XPL", "files/vplst000.xpl", "files/VPLST001.XPL", "files/FEATURE_1.EVOB"})
+              "files/VPLST000.XPL", "files/vplst000.xpl", "files/VPLST001.XPL", "files/FEATURE_1.EVOB",
+              "files/VTS_01_0.IFO", "files/vts_02_0.ifo", "files/VTS_01_0.BUP", "files/VIDEO_TS.IFO"})
             QVERIFY(!writeFile(path(name)).isEmpty());
     }
 
@@ -158,9 +159,11 @@ private slots:
         QCOMPARE(s.folder, path("disc/ADV_OBJ"));
         QCOMPARE(s.selected, QStringList{path("disc/ADV_OBJ/VPLST000.XPL")});
         QCOMPARE(s.suffix, QString("xpl"));
-        QCOMPARE(s.filters.size(), 1);
+        QCOMPARE(s.filters.size(), 2);
         QVERIFY(s.filters[0].startsWith("XPL ("));
         QCOMPARE(s.listed.value(0), (QStringList{"VPLST000.XPL", "vplst000.xpl"}));
+        QVERIFY(s.filters[1].startsWith("DVD title set ("));
+        QCOMPARE(s.listed.value(1), (QStringList{"VTS_01_0.IFO", "vts_02_0.ifo"}));
         // The bare name is a hint, not a file: "Read XPL" waits for a
         // playlist with a folder, and the folder chosen before stays.
         QCOMPARE(w.edit(Edit::eXPLfile)->text(), QString("VPLST000.XPL"));

@@ -164,7 +164,8 @@ private slots:
         const QStringList sourceFilters{"EVOB files (HD DVD) (*.evo *.EVO)", "VOB files (DVD) (*.vob *.VOB)"};
         QCOMPARE(source->nameFilters(), sourceFilters);
         QCOMPARE(shownFilters(*source), sourceFilters);
-        const QStringList playlistFilters{"XPL (VPLST000.XPL vplst000.xpl)"};
+        const QStringList playlistFilters{"XPL (VPLST000.XPL vplst000.xpl)",
+                                          "DVD title set (VTS_*_0.IFO vts_*_0.ifo)"};
         QCOMPARE(playlist->nameFilters(), playlistFilters);
         QCOMPARE(shownFilters(*playlist), playlistFilters);
     }
