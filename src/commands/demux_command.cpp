@@ -170,12 +170,12 @@ void finishVobSub(Session& session, const PlannedOutput& out, SlotFacts& met) {
     std::string stays = staysSupLine(*vobsub, met.file);
     if (!stays.empty()) session.ui.log(stays);
     if (vobsub->state() != VobSubOutput::State::VobSub) return;
-    std::string sub = out.stem + ".sub";
+    std::string sub = out.stem + "sub";
     renameFile(met.file, sub);
     session.ui.log(renamedLine(met.file, sub));
     std::string dropped = droppedUnitsLine(*vobsub, sub);
     if (!dropped.empty()) session.ui.log(dropped);
-    std::string idx = out.stem + ".idx";
+    std::string idx = out.stem + "idx";
     writeVobSubIndex(session, slotOfBox(out.box), idx);
     met.file = idx;
 }
