@@ -212,3 +212,33 @@ TEST_F(VobSubDvd, TheMuxPlanTakesTheIdx) {
                                                 "--default-track-flag", "0:no", "--forced-display-flag", "0:yes",
                                                 "--sync", *(video - 1)}));
 }
+
+// A title cut inside a unit's packs, and an .idx that cannot be made.
+TEST_F(VobSubDvd, ACutTitleKeepsWholeUnitsAndAnIdxThatCannotBeMadeIsAnError) {
+    giveColourTable();
+    Bytes vob = readFile(kVob);
+    // Up to the third pack of the second unit (each spans five).
+    Bytes cut;
+    int subpicturePacks = 0;
+    for (std::size_t at = 0; at + 2048 <= vob.size() && subpicturePacks < 8; at += 2048) {
+        Bytes pack(vob.begin() + static_cast<std::ptrdiff_t>(at), vob.begin() + static_cast<std::ptrdiff_t>(at + 2048));
+        cut += pack;
+        std::size_t packet = 14 + (pack[13] & 0x07);
+        if (pack[packet + 3] == 0xBD && pack[packet + 9 + pack[packet + 8]] == 0x20) ++subpicturePacks;
+    }
+    ASSERT_EQ(subpicturePacks, 8);
+    write("VTS_01_1.VOB", cut);
+    Lines log = linesOf(bDemuxClick);
+    std::vector<SubPack> packs = readSubPacks(output(stem + ".sub"));
+    Bytes payload;
+    for (const SubPack& p : packs) payload += p.payload;
+    ASSERT_EQ(unitsOf(payload).size(), 1u);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) { return l.rfind("Left out of ", 0) == 0; }));
+    EXPECT_EQ(parseIdx(text(output(stem + ".idx"))).entries.size(), 1u);
+
+    std::filesystem::remove(at(stem + ".idx"));
+    std::filesystem::create_directory(at(stem + ".idx"));
+    std::string error = run(bDemuxClick);
+    EXPECT_EQ(error.rfind("Cannot create file \"" + at(stem + ".idx") + "\"", 0), 0u) << error;
+    EXPECT_FALSE(anyOutputOpen());
+}
