@@ -137,7 +137,8 @@ TEST(VobSubOutput, UnitsCutAnywhereAcrossPacketsAreReassembledIntoTheirPacks) {
 TEST(VobSubOutput, HdDvdUnitsAndStreamsWithoutColoursStaySupByteForByte) {
     TempDir dir;
     Bytes hdUnit = Bytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x20} + randomBytes(26, 3);
-    std::vector<Chunk> hd{{0x1000, head(hdUnit, 1)}, {0, Bytes(hdUnit.begin() + 1, hdUnit.end())}, {0x2000, hdUnit}};
+    // Empty chunks first, one with a PTS: its header alone.
+    std::vector<Chunk> hd{{0x0F00, {}}, {0, {}}, {0x1000, head(hdUnit, 1)}, {0, Bytes(hdUnit.begin() + 1, hdUnit.end())}, {0x2000, hdUnit}};
     Written w = writeThrough(dir, hd);
     EXPECT_EQ(w.vobsub.state(), VobSubOutput::State::Raw);
     EXPECT_EQ(w.vobsub.rawReason(), VobSubOutput::RawReason::HdDvdUnits);

@@ -2,8 +2,8 @@
 // first chunk is shown to its analyser (scan mode), and in write mode the
 // chunk is appended to its slot's output file.
 #include "engine/analyser_calls.h"
-#include "engine/sup_chunk.h"
 #include "engine/engine_run.h"
+#include "engine/sup_chunk.h"
 #include "engine/text_format.h"
 
 namespace strandex {

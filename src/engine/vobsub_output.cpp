@@ -19,6 +19,7 @@ constexpr std::uint8_t kFirstSubstream = 0x20;
 void VobSubOutput::write(OutputFile& out, std::uint32_t pts, std::int32_t substreamId, const std::uint8_t* data,
                          std::size_t n) {
     if (state_ == State::Armed) {
+        if (n == 0 && pts == 0) return;  // nothing the .sup would show either
         held_.push_back({pts, std::vector<std::uint8_t>(data, data + n)});
         heldBytes_ += n;
         if (heldBytes_ >= 2) decide(out, substreamId);
