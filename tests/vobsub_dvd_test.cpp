@@ -242,3 +242,17 @@ TEST_F(VobSubDvd, ACutTitleKeepsWholeUnitsAndAnIdxThatCannotBeMadeIsAnError) {
     EXPECT_EQ(error.rfind("Cannot create file \"" + at(stem + ".idx") + "\"", 0), 0u) << error;
     EXPECT_FALSE(anyOutputOpen());
 }
+
+// A stream without a language: "--" in the .idx, which mkvmerge takes for
+// none.
+TEST_F(VobSubDvd, NoLanguageIsOneMkvmergeReadsAsUndetermined) {
+    giveColourTable();
+    session.playlist.sub[0].language = "und";
+    linesOf(bDemuxClick);
+    EXPECT_EQ(parseIdx(text(output(stem + ".idx"))).language, "--");
+    CliResult probe = runTool(dir, {"mkvmerge", "-J", at(stem + ".idx")});
+    ASSERT_EQ(probe.exitCode, 0) << probe.out;
+    JsonValue info = parseJson(probe.out);
+    ASSERT_EQ(info["tracks"].items.size(), 1u);
+    EXPECT_EQ(info["tracks"][0]["properties"]["language"].text, "und");
+}
