@@ -168,6 +168,13 @@ TEST(VobSubOutput, BadSizesAndAStreamEndingMidUnitLeaveOnlyWholeUnits) {
     EXPECT_EQ(unitsOf(payloadOf(readSubPacks(zero.file))), std::vector<Bytes>{good});
     EXPECT_EQ(zero.vobsub.entries().at(0).pts, 0x2000u);
     EXPECT_EQ(zero.vobsub.droppedBytes(), 7u);
+    // A stream that starts inside a unit: its tail, in packets without a
+    // PTS, is left out, the next unit is whole.
+    Written late = writeThrough(dir, {{0, Bytes{0x12, 0x34, 0x56}}, {0, Bytes{7, 8}}, {0x3000, good}});
+    ASSERT_EQ(late.vobsub.state(), VobSubOutput::State::VobSub);
+    EXPECT_EQ(unitsOf(payloadOf(readSubPacks(late.file))), std::vector<Bytes>{good});
+    EXPECT_EQ(late.vobsub.entries().at(0).pts, 0x3000u);
+    EXPECT_EQ(late.vobsub.droppedBytes(), 5u);
     // A size past the data: the stream ends mid-unit, the unit is left out.
     Bytes cut = head(dvdUnit(5000, 10), 3000);
     Written past = writeThrough(dir, {{0x1000, good}, {0x2000, cut}});

@@ -42,6 +42,9 @@ void VobSubOutput::decide(OutputFile& out, std::int32_t substreamId) {
     } else {
         state_ = State::VobSub;
         substream_ = static_cast<std::uint8_t>(kFirstSubstream | (substreamId & 0x1F));
+        // A unit begins in a packet with a PTS: a stream cut in the middle
+        // of one starts at the next.
+        skipping_ = true;
     }
     std::vector<Held> held = std::move(held_);
     held_.clear();

@@ -66,7 +66,7 @@ private:
     std::size_t unitSize_ = 0;        // its size, once its first two bytes are in
     std::uint32_t unitPts_ = 0;
     std::uint32_t lastPts_ = 0;
-    bool skipping_ = false;           // after a size no unit can have, until a packet with a PTS
+    bool skipping_ = false;           // at the start, and after a size no unit can have, until a packet with a PTS
     std::vector<std::uint8_t> packs_;
     std::uint64_t written_ = 0;
     std::uint64_t droppedBytes_ = 0;
