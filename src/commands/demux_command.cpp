@@ -10,6 +10,7 @@
 #include "commands/encrypted_notice.h"
 #include "commands/read_evo.h"
 #include "commands/stream_selection.h"
+#include "commands/vobsub_files.h"
 #include "engine/demux.h"
 #include "mux/chapter_files.h"
 #include "mux/mux_step.h"
@@ -88,13 +89,18 @@ std::vector<PlannedOutput> planOutputs(const Session& session, const EarlierFact
     return planned;
 }
 
-// LPCM goes to WAV only for the files this Demux names by codec.
-void armWavOutputs(Session& session, const std::vector<PlannedOutput>& planned, bool codecFiles) {
+// LPCM goes to WAV, and DVD subpictures to VobSub, only for the files
+// this Demux names by codec.
+void armCodecOutputs(Session& session, const std::vector<PlannedOutput>& planned, bool codecFiles) {
     for (WavOutput& wav : session.audioWav) wav.reset();
+    for (VobSubOutput& vobsub : session.subVobSub) vobsub.reset();
     if (!codecFiles) return;
-    for (const PlannedOutput& out : planned)
-        if (kindOfBox(out.box) == StreamKindOfBox::Audio)
-            session.audioWav[static_cast<std::size_t>(slotOfBox(out.box))].arm();
+    bool colourTable = colourTableFor(session);
+    for (const PlannedOutput& out : planned) {
+        auto slot = static_cast<std::size_t>(slotOfBox(out.box));
+        if (kindOfBox(out.box) == StreamKindOfBox::Audio) session.audioWav[slot].arm();
+        if (kindOfBox(out.box) == StreamKindOfBox::Subpicture) session.subVobSub[slot].arm(colourTable);
+    }
 }
 
 void createOutputs(Session& session, const std::vector<PlannedOutput>& planned) {
@@ -118,8 +124,9 @@ void closeEverything(Session& session, bool reportFailure) {
         OutputFile& out = outputOf(t, box);
         if (!out.isOpen()) continue;
         try {
-            if (kindOfBox(box) == StreamKindOfBox::Audio)
-                session.audioWav[static_cast<std::size_t>(slotOfBox(box))].finish(out);
+            auto slot = static_cast<std::size_t>(slotOfBox(box));
+            if (kindOfBox(box) == StreamKindOfBox::Audio) session.audioWav[slot].finish(out);
+            if (kindOfBox(box) == StreamKindOfBox::Subpicture) session.subVobSub[slot].finish(out);
             out.close();
         } catch (const FileError&) {
             out.discard();
@@ -149,6 +156,30 @@ std::string finalExtension(const Session& session, const PlannedOutput& out, con
     return codecExtension(known ? met.coding : out.coding);
 }
 
+const VobSubOutput* vobsubOf(const Session& session, Box box) {
+    if (kindOfBox(box) != StreamKindOfBox::Subpicture) return nullptr;
+    return &session.subVobSub[static_cast<std::size_t>(slotOfBox(box))];
+}
+
+// A subpicture stream of DVD units is a .sub beside the .idx written
+// for it, and its facts name the .idx, which a muxer is given; one that
+// stayed .sup says why.
+void finishVobSub(Session& session, const PlannedOutput& out, SlotFacts& met) {
+    const VobSubOutput* vobsub = vobsubOf(session, out.box);
+    if (vobsub == nullptr) return;
+    std::string stays = staysSupLine(*vobsub, met.file);
+    if (!stays.empty()) session.ui.log(stays);
+    if (vobsub->state() != VobSubOutput::State::VobSub) return;
+    std::string sub = out.stem + "sub";
+    renameFile(met.file, sub);
+    session.ui.log(renamedLine(met.file, sub));
+    std::string dropped = droppedUnitsLine(*vobsub, sub);
+    if (!dropped.empty()) session.ui.log(dropped);
+    std::string idx = out.stem + "idx";
+    writeVobSubIndex(session, slotOfBox(out.box), idx);
+    met.file = idx;
+}
+
 // Each written stream's file in its facts, under its final name: a file
 // named by codec whose stream showed another coding is renamed.
 void nameWrittenFiles(Session& session, const std::vector<PlannedOutput>& planned, bool codecFiles) {
@@ -158,17 +189,19 @@ void nameWrittenFiles(Session& session, const std::vector<PlannedOutput>& planne
         if (!codecFiles) continue;
         if (writtenRawLpcm(session, out.box, met)) session.ui.log(rawLpcmLine(out.name));
         std::string finalName = out.stem + finalExtension(session, out, met);
-        if (finalName == out.name) continue;
-        renameFile(out.name, finalName);
-        session.ui.log(renamedLine(out.name, finalName));
-        met.file = finalName;
+        if (finalName != out.name) {
+            renameFile(out.name, finalName);
+            session.ui.log(renamedLine(out.name, finalName));
+            met.file = finalName;
+        }
+        finishVobSub(session, out, met);
     }
 }
 
 void writeStreams(Session& session, const std::string& prefix, const std::string& second,
                   const EarlierFacts& earlier, EncryptedPart& encrypted) {
     std::vector<PlannedOutput> planned = planOutputs(session, earlier, prefix);
-    armWavOutputs(session, planned, earlier.codecFiles);
+    armCodecOutputs(session, planned, earlier.codecFiles);
     openSource(session);
     createOutputs(session, planned);
     session.ui.slog("Writing stream(s)", 0);

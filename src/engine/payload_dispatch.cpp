@@ -1,10 +1,9 @@
 // What happens to a payload chunk: video pictures are counted, each slot's
 // first chunk is shown to its analyser (scan mode), and in write mode the
 // chunk is appended to its slot's output file.
-#include <array>
-
 #include "engine/analyser_calls.h"
 #include "engine/engine_run.h"
+#include "engine/sup_chunk.h"
 #include "engine/text_format.h"
 
 namespace strandex {
@@ -48,18 +47,6 @@ bool writable(FrontEnd& ui, Box box, const OutputFile& out) {
     return out.isOpen() && ui.ticked(box);
 }
 
-// Each subpicture packet that carried a PTS (not 0) is preceded by "SP",
-// the PTS little-endian and four zero bytes.
-void writeSubpictureHeader(OutputFile& out, std::uint32_t pts) {
-    std::array<std::uint8_t, 10> header{'S', 'P',
-                                        static_cast<std::uint8_t>(pts),
-                                        static_cast<std::uint8_t>(pts >> 8),
-                                        static_cast<std::uint8_t>(pts >> 16),
-                                        static_cast<std::uint8_t>(pts >> 24),
-                                        0, 0, 0, 0};
-    out.append(header.data(), header.size());
-}
-
 void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
     DemuxState& s = run.state;
     StreamTable& t = run.table;
@@ -79,11 +66,15 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
     } else if (s.Kind == StreamKind::Subpicture && s.SubSlot < kSubBoxSlots) {
         auto& out = t.SubpictureOut[static_cast<std::size_t>(s.SubSlot)];
         if (!writable(run.ui, subBox(s.SubSlot), out)) return;
-        if (s.PendingPts != 0 && s.PtsInPacket) {
-            writeSubpictureHeader(out, s.PendingPts);
-            s.PendingPts = 0;
-        }
-        out.append(data, length);
+        // Only a packet that carried a PTS of its own gets it; it is taken.
+        std::uint32_t pts = s.PtsInPacket ? s.PendingPts : 0;
+        if (pts != 0) s.PendingPts = 0;
+        auto slot = static_cast<std::size_t>(s.SubSlot);
+        VobSubOutput& vobsub = run.session.subVobSub[slot];
+        if (vobsub.active())
+            vobsub.write(out, pts, run.session.facts.sub[slot].id, data, length);
+        else
+            appendSupChunk(out, pts, data, length);
     }
     // MPEG audio has no slot and is never written.
 }

@@ -7,6 +7,7 @@
 #include "engine/front_end.h"
 #include "engine/stream_facts.h"
 #include "engine/stream_table.h"
+#include "engine/vobsub_output.h"
 #include "engine/wav_output.h"
 #include "playlist/playlist_facts.h"
 
@@ -42,6 +43,9 @@ struct Session {
     // The audio slots Demux writes as WAV when their stream is LPCM (files
     // named by codec), beside the slots' output files.
     std::array<WavOutput, kAudioSlots> audioWav;
+    // The subpicture slots Demux writes as a VobSub pair when their units
+    // are DVD units and the title's colours are known (files named by codec).
+    std::array<VobSubOutput, kSubBoxSlots> subVobSub;
     // Demux also writes the title's chapters beside its streams, and the
     // mkvmerge options file that makes an MKV of them; muxing keeps the
     // streams it put in the MKV.

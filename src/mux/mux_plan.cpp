@@ -20,8 +20,9 @@ std::string absolutePath(const std::string& path) {
     return error ? path : full.lexically_normal().string();
 }
 
-// The codings mkvmerge reads as Demux writes them. Subpictures carry the
-// program's own "SP" headers; LPCM only once it is a WAV.
+// The codings mkvmerge reads as Demux writes them. Subpictures only as
+// a VobSub pair, not with the program's own "SP" headers; LPCM only once
+// it is a WAV.
 bool muxable(const SlotFacts& facts) {
     switch (facts.coding) {
         case ContentCoding::Mpeg2:
@@ -33,6 +34,7 @@ bool muxable(const SlotFacts& facts) {
         case ContentCoding::TrueHd:
         case ContentCoding::Mlp: return true;
         case ContentCoding::Lpcm: return facts.lpcm.valid();
+        case ContentCoding::Subpicture: return isVobSubIndex(facts.file);
         default: return false;
     }
 }
@@ -80,12 +82,18 @@ void setDefaultFlags(std::vector<PlannedTrack>& tracks) {
     }
 }
 
+// A VobSub track's timestamps already count from the video's start.
+int delayOf(const Session& session, const PlannedTrack& t) {
+    if (isVobSubIndex(t.file)) return 0;
+    return delayMs(session.facts, factsOfBox(session.facts, t.box)).value_or(0);
+}
+
 // Each track's delay to the video, every one shifted by the earliest
 // stream's lead so that none starts below 0 and the offsets between
 // tracks stay those of the source.
 void setOffsets(const Session& session, std::vector<PlannedTrack>& tracks) {
     std::vector<int> delays;
-    for (const PlannedTrack& t : tracks) delays.push_back(delayMs(session.facts, factsOfBox(session.facts, t.box)).value_or(0));
+    for (const PlannedTrack& t : tracks) delays.push_back(delayOf(session, t));
     int lead = std::max(0, -*std::min_element(delays.begin(), delays.end()));
     for (std::size_t k = 0; k < tracks.size(); ++k) tracks[k].syncMs = delays[k] + lead;
 }
@@ -100,6 +108,15 @@ void addTrackArguments(std::vector<std::string>& args, const PlannedTrack& t) {
 }
 
 }  // namespace
+
+bool isVobSubIndex(const std::string& file) {
+    const std::string tail = ".idx";
+    return file.size() > tail.size() && file.compare(file.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string vobsubDataPath(const std::string& idx) {
+    return isVobSubIndex(idx) ? idx.substr(0, idx.size() - 4) + ".sub" : "";
+}
 
 std::string muxPlanPath(const std::string& prefix) { return prefix + ".mkvmerge.json"; }
 std::string muxOutputPath(const std::string& prefix) { return prefix + ".mkv"; }

@@ -43,6 +43,11 @@ std::vector<std::string> muxArguments(const MuxPlan& plan);
 // The arguments as an options file: a JSON array, one string a line.
 std::string muxPlanJson(const std::vector<std::string>& arguments);
 
+// A subpicture stream's file that is the .idx of a VobSub pair, and the
+// .sub beside it (empty for any other file).
+bool isVobSubIndex(const std::string& file);
+std::string vobsubDataPath(const std::string& idx);
+
 // OUT/BASE.mkvmerge.json and OUT/BASE.mkv for Demux's prefix.
 std::string muxPlanPath(const std::string& prefix);
 std::string muxOutputPath(const std::string& prefix);

@@ -15,9 +15,13 @@ namespace {
 
 void removeFile(const std::string& path) { std::remove(path.c_str()); }
 
-// What went into the MKV: the streams, the chapter files and the plan.
+// What went into the MKV: the streams (a VobSub track's .idx and .sub),
+// the chapter files and the plan.
 void removeMuxedFiles(Session& session, const MuxPlan& plan, const std::string& prefix) {
-    for (const PlannedTrack& t : plan.tracks) removeFile(t.file);
+    for (const PlannedTrack& t : plan.tracks) {
+        removeFile(t.file);
+        if (isVobSubIndex(t.file)) removeFile(vobsubDataPath(t.file));
+    }
     if (!plan.chapters.empty()) {
         removeFile(chapterTextPath(prefix));
         removeFile(chapterXmlPath(prefix));
