@@ -62,7 +62,7 @@ struct HeaderRun {
     Session session{ui};
     EngineRun run;
 
-    explicit HeaderRun(const Bytes& packet) : run{session, session.table, ui, packet.data(), DemuxState{}} {
+    explicit HeaderRun(const Bytes& packet) : run{session, session.table, ui, packet.data(), DemuxState{}, false} {
         resetForRun(session.table);
         run.state.PacketPts = 0xDEADBEEF;  // as a packet before may have left them
         run.state.PacketHasPts = true;

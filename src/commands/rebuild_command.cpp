@@ -1,26 +1,19 @@
 #include "commands/rebuild_command.h"
 
-#include <algorithm>
-
 #include "commands/command_guard.h"
 #include "commands/command_steps.h"
 #include "commands/demux_command.h"
 #include "commands/encrypted_notice.h"
+#include "commands/rebuild_block.h"
 #include "commands/rebuild_packs.h"
 #include "commands/stream_selection.h"
 #include "engine/demux.h"
+#include "engine/source_blocks.h"
 #include "engine/time_text.h"
 
 namespace strandex {
 
 namespace {
-
-void showProgress(Session& session, std::int64_t position, double startTime) {
-    const SourceFile& source = session.table.SourceStream;
-    double elapsed = (secondsNow() - startTime) / kSecondsPerDay;
-    session.ui.slog(progressText("Rebuilding", source.name(), position, source.size(), elapsed), 1);
-    session.ui.processEvents();
-}
 
 // After a failure the output still keeps what was written before it.
 void closeQuietly(OutputFile& out) {
@@ -59,34 +52,20 @@ void Rebuild(Session& session, RebuildNumbering& numbering, OutputFile& out) {
     } disable{ui};
     t.BusyFlag = 1;
     t.StopFlag = 0;
-    double startTime = secondsNow();
+    RebuildBlock walk{session, numbering, out, secondsNow()};
     SourceFile& source = t.SourceStream;
-    std::uint8_t* buffer = t.ReadBuffer.get();
+    SourceBlocks blocks(session);
     while (source.position() < source.size() && t.StopFlag == 0) {
         std::int64_t blockStart = source.position();
-        std::size_t got = source.read(buffer, kBlockSize);
-        // Kept packs lie back to back in the buffer until a dropped one: each
-        // such run goes to the output in one append.
-        std::size_t runStart = 0;
-        std::size_t runLength = 0;
-        auto writeRun = [&] {
-            if (runLength > 0) out.append(buffer + runStart, runLength);
-            runLength = 0;
-        };
-        for (std::size_t at = 0; at < got && t.StopFlag == 0; at += kPackSize) {
-            std::size_t n = std::min(kPackSize, got - at);
-            std::int64_t end = blockStart + static_cast<std::int64_t>(at + n);
-            if (end % kProgressEvery == 0) showProgress(session, end, startTime);
-            if (packScrambled(buffer + at, n)) t.Scrambled = true;
-            if (!rebuildPack(buffer + at, n, t, ui, numbering)) {
-                writeRun();
-                continue;
-            }
-            if (runLength == 0) runStart = at;
-            runLength += n;
+        std::size_t got = 0;
+        const std::uint8_t* block = blocks.next(got);
+        try {
+            walk.packs(block, got, blockStart, blocks.shared());
+        } catch (const FileError&) {
+            blocks.rethrowAsSourceError();
         }
-        writeRun();
     }
+    blocks.finish();
 }
 
 void bRebuildClick(Session& session) {

@@ -3,6 +3,7 @@
 #include "engine/demux.h"
 
 #include "engine/engine_run.h"
+#include "engine/source_blocks.h"
 #include "engine/time_text.h"
 
 namespace strandex {
@@ -38,8 +39,8 @@ void afterRead(Session& session, EngineRun& run, std::int64_t position) {
     // Bytes 14..17 of a pack header without stuffing are followed by the
     // system header's start code; only its last two bytes are looked at.
     if (mode == RunMode::Scan && position == static_cast<std::int64_t>(kBlockSize) &&
-        t.ReadBuffer[16] == 0x01 && t.ReadBuffer[17] == 0xBB)
-        ui.log(streamCountLine(t.ReadBuffer.get()));
+        run.buffer[16] == 0x01 && run.buffer[17] == 0xBB)
+        ui.log(streamCountLine(run.buffer));
 }
 
 }  // namespace
@@ -66,14 +67,22 @@ std::string streamCountLine(const std::uint8_t* block) {
 
 void demux(Session& session, RunMode mode) {
     StreamTable& t = session.table;
-    EngineRun run{session, t, session.ui, t.ReadBuffer.get(), {}};
+    EngineRun run{session, t, session.ui, t.ReadBuffer.get(), {}, false};
     startRun(session, run, mode);
     SourceFile& source = t.SourceStream;
+    SourceBlocks blocks(session);
+    run.sharedBytes = blocks.shared();
     while (source.position() < source.size() && t.StopFlag == 0) {
-        std::size_t blockLength = source.read(t.ReadBuffer.get(), kBlockSize);
+        std::size_t blockLength = 0;
+        run.buffer = blocks.next(blockLength);
         afterRead(session, run, source.position());
-        examineBlock(run, blockLength);
+        try {
+            examineBlock(run, blockLength);
+        } catch (const FileError&) {
+            blocks.rethrowAsSourceError();
+        }
     }
+    blocks.finish();
     if (t.StopFlag) resetFrameCounts(t);
     session.ui.setEnabled(Button::bCancel, false);
 }

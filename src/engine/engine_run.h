@@ -15,8 +15,11 @@ struct EngineRun {
     Session& session;
     StreamTable& table;
     FrontEnd& ui;
-    const std::uint8_t* buffer;  // the table's ReadBuffer
+    const std::uint8_t* buffer;  // the block: the table's ReadBuffer, or a view into the mapped source
     DemuxState state;
+    // The block's bytes stay where they are for the rest of the run, so a
+    // chunk is appended to its output as shared bytes, not copied.
+    bool sharedBytes = false;
 };
 
 // The rule of the parser: examines the byte at i and returns the index of

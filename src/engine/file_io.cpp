@@ -1,9 +1,12 @@
 #include "engine/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,9 +14,36 @@ namespace strandex {
 
 namespace {
 int realOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+
+void* realMap(int fd, std::size_t length) { return ::mmap(nullptr, length, PROT_READ, MAP_SHARED, fd, 0); }
+
+bool populated(const std::uint8_t* from, std::size_t length) {
+    return ::madvise(const_cast<std::uint8_t*>(from), length, MADV_POPULATE_READ) == 0;
+}
+
+// The kernel reports a range it cannot make readable as a whole, not how
+// far it got; a failing range is gone through page by page to find the
+// first page that cannot be read, as a read() stops short before it.
+ssize_t realPopulate(int, const std::uint8_t* data, std::size_t n, std::int64_t) {
+    static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    auto* from = reinterpret_cast<const std::uint8_t*>(reinterpret_cast<std::uintptr_t>(data) & ~(page - 1));
+    const std::uint8_t* end = data + n;
+    if (populated(from, static_cast<std::size_t>(end - from))) return static_cast<ssize_t>(n);
+    int err = errno;
+    const std::uint8_t* at = from;
+    while (at < end && populated(at, page)) at += page;
+    if (at >= end) return static_cast<ssize_t>(n);  // it was the moment, not a page
+    if (at <= data) {
+        errno = err;
+        return -1;
+    }
+    return at - data;
+}
 }  // namespace
 
-FileCalls realFileCalls() { return FileCalls{realOpen, ::read, ::write, ::pwrite, ::close, ::fstat}; }
+FileCalls realFileCalls() {
+    return FileCalls{realOpen, ::read, ::write, ::pwrite, ::close, ::fstat, ::writev, realMap, realPopulate};
+}
 
 FileCalls fileCalls = realFileCalls();
 
@@ -23,6 +53,10 @@ std::string openErrorText(const std::string& path, int err) {
 
 std::string createErrorText(const std::string& path, int err) {
     return "Cannot create file \"" + path + "\". " + std::strerror(err);
+}
+
+std::string readErrorText(const std::string& path, int err) {
+    return "Cannot read file \"" + path + "\". " + std::strerror(err);
 }
 
 std::string shortReadErrorText(const std::string& path) {
@@ -58,6 +92,7 @@ void SourceFile::open(const std::string& path) {
 }
 
 void SourceFile::close() {
+    mapping_.unmap();
     if (fd_ >= 0) fileCalls.close(fd_);
     fd_ = -1;
 }
@@ -68,7 +103,7 @@ std::size_t SourceFile::read(std::uint8_t* buffer, std::size_t n) {
         ssize_t r = fileCalls.read(fd_, buffer + got, n - got);
         if (r < 0) {
             if (errno == EINTR) continue;
-            throw FileError("Cannot read file \"" + path_ + "\". " + std::strerror(errno));
+            throw FileError(readErrorText(path_, errno));
         }
         if (r == 0) break;
         got += static_cast<std::size_t>(r);
@@ -76,6 +111,72 @@ std::size_t SourceFile::read(std::uint8_t* buffer, std::size_t n) {
     if (got == 0 && n > 0 && position_ < size_) throw FileError(shortReadErrorText(path_));
     position_ += static_cast<std::int64_t>(got);
     return got;
+}
+
+bool SourceFile::map(std::size_t window) {
+    if (fd_ < 0) return false;
+    return mapping_.active() || mapping_.map(fd_, size_, window);
+}
+
+void SourceFile::unmap() {
+    if (!mapping_.active()) return;
+    mapping_.unmap();
+    // read() goes on from where the views ended.
+    ::lseek(fd_, static_cast<off_t>(position_), SEEK_SET);
+}
+
+std::int64_t SourceFile::sizeNow() const {
+    struct stat st {};
+    if (fileCalls.fstat(fd_, &st) != 0) throw FileError(readErrorText(path_, errno));
+    return st.st_size;
+}
+
+// A mapped page that cannot be read: the file ends before it now, or the
+// disk could not give it.
+std::string SourceFile::cutText() const {
+    return sizeNow() <= position_ ? shortReadErrorText(path_) : readErrorText(path_, EIO);
+}
+
+std::string SourceFile::faultText(bool afterFailedWrite) const {
+    if (!mapping_.active()) return "";
+    try {
+        return mapping_.faulted() || (afterFailedWrite && sizeNow() < position_) ? cutText() : "";
+    } catch (const FileError& e) {
+        return e.what();
+    }
+}
+
+const std::uint8_t* SourceFile::nextBlock(std::uint8_t* buffer, std::size_t n, std::size_t& got) {
+    if (!mapping_.active()) {
+        got = read(buffer, n);
+        return buffer;
+    }
+    if (mapping_.faulted()) throw FileError(cutText());
+    std::int64_t now = sizeNow();
+    auto end = std::min(position_ + static_cast<std::int64_t>(n), now);
+    if (end > mapping_.length()) {
+        // The file grew past the size it was mapped at: read() brings the
+        // last block as it stands now.
+        ::lseek(fd_, static_cast<off_t>(position_), SEEK_SET);
+        got = read(buffer, n);
+        return buffer;
+    }
+    if (end <= position_) throw FileError(shortReadErrorText(path_));
+    // As read() goes on after a short count, so does this: a block comes
+    // back short only where the file ends.
+    auto want = static_cast<std::size_t>(end - position_);
+    for (std::size_t done = 0; done < want;) {
+        auto offset = position_ + static_cast<std::int64_t>(done);
+        ssize_t r = fileCalls.populate(fd_, mapping_.at(offset), want - done, offset);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) throw FileError(r == 0 || errno == EFAULT ? cutText() : readErrorText(path_, errno));
+        done += static_cast<std::size_t>(r);
+    }
+    mapping_.reached(position_);
+    const std::uint8_t* view = mapping_.at(position_);
+    got = want;
+    position_ += static_cast<std::int64_t>(want);
+    return view;
 }
 
 std::string SourceFile::name() const {
@@ -92,8 +193,11 @@ void OutputFile::create(const std::string& path, std::size_t bufferSize) {
     fd_ = fd;
     path_ = path;
     buffer_.clear();
+    pieces_.clear();
+    sealed_ = 0;
     bufferSize_ = bufferSize;
     buffer_.reserve(bufferSize_);
+    pieces_.reserve(kMaxPieces);
 }
 
 void OutputFile::writeAll(const std::uint8_t* data, std::size_t n) {
@@ -106,24 +210,70 @@ void OutputFile::writeAll(const std::uint8_t* data, std::size_t n) {
     }
 }
 
+void OutputFile::writePieces() {
+    std::size_t first = 0;
+    while (first < pieces_.size()) {
+        int count = static_cast<int>(std::min<std::size_t>(pieces_.size() - first, IOV_MAX));
+        ssize_t w = fileCalls.writev(fd_, pieces_.data() + first, count);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) throw FileError(kStreamWriteError);
+        // A short write: whole pieces are done, the next one partly.
+        auto left = static_cast<std::size_t>(w);
+        while (left > 0 && left >= pieces_[first].iov_len) left -= pieces_[first++].iov_len;
+        if (left > 0) {
+            pieces_[first].iov_base = static_cast<std::uint8_t*>(pieces_[first].iov_base) + left;
+            pieces_[first].iov_len -= left;
+        }
+        while (first < pieces_.size() && pieces_[first].iov_len == 0) ++first;
+    }
+}
+
+// The buffered bytes after the last piece become a piece of their own.
+void OutputFile::sealBuffered() {
+    if (buffer_.size() > sealed_) pieces_.push_back(iovec{buffer_.data() + sealed_, buffer_.size() - sealed_});
+    sealed_ = buffer_.size();
+}
+
 void OutputFile::flush() {
-    if (buffer_.empty()) return;
+    if (buffer_.empty() && pieces_.empty()) return;
     // Emptied whether or not the write succeeds, so a failed flush is not
     // retried (and reported twice) on close.
     struct Empty {
-        std::vector<std::uint8_t>& b;
-        ~Empty() { b.clear(); }
-    } empty{buffer_};
-    writeAll(buffer_.data(), buffer_.size());
+        OutputFile& f;
+        ~Empty() {
+            f.buffer_.clear();
+            f.pieces_.clear();
+            f.sealed_ = 0;
+        }
+    } empty{*this};
+    if (pieces_.empty()) return writeAll(buffer_.data(), buffer_.size());
+    sealBuffered();
+    writePieces();
 }
 
 void OutputFile::append(const std::uint8_t* data, std::size_t n) {
     if (buffer_.size() + n > bufferSize_) flush();
     if (n >= bufferSize_) {
+        flush();
         writeAll(data, n);
         return;
     }
     buffer_.insert(buffer_.end(), data, data + n);
+}
+
+void OutputFile::appendShared(const std::uint8_t* data, std::size_t n) {
+    if (n == 0) return;
+    // Room for this piece and the buffered one before it.
+    if (pieces_.size() + 2 > kMaxPieces) flush();
+    sealBuffered();
+    if (!pieces_.empty()) {
+        iovec& last = pieces_.back();
+        if (static_cast<const std::uint8_t*>(last.iov_base) + last.iov_len == data) {
+            last.iov_len += n;
+            return;
+        }
+    }
+    pieces_.push_back(iovec{const_cast<std::uint8_t*>(data), n});
 }
 
 void OutputFile::writeAt(std::int64_t offset, const std::uint8_t* data, std::size_t n) {
@@ -153,6 +303,8 @@ void OutputFile::close() {
 
 void OutputFile::discard() {
     buffer_.clear();
+    pieces_.clear();
+    sealed_ = 0;
     if (fd_ >= 0) fileCalls.close(fd_);
     fd_ = -1;
 }

@@ -47,13 +47,22 @@ bool writable(FrontEnd& ui, Box box, const OutputFile& out) {
     return out.isOpen() && ui.ticked(box);
 }
 
+// A chunk is written as it stands in the block: from the mapped source
+// itself where the block is a view into it.
+void appendChunk(const EngineRun& run, OutputFile& out, const std::uint8_t* data, std::size_t length) {
+    if (run.sharedBytes)
+        out.appendShared(data, length);
+    else
+        out.append(data, length);
+}
+
 void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
     DemuxState& s = run.state;
     StreamTable& t = run.table;
     const std::uint8_t* data = run.buffer + start;
     if (s.Kind == StreamKind::Video) {
         auto& out = t.VideoOut[static_cast<std::size_t>(s.VideoSlot)];
-        if (writable(run.ui, videoBox(s.VideoSlot), out)) out.append(data, length);
+        if (writable(run.ui, videoBox(s.VideoSlot), out)) appendChunk(run, out, data, length);
     } else if (s.Kind == StreamKind::Audio) {
         auto slot = static_cast<std::size_t>(s.AudioSlot);
         auto& out = t.AudioOut[slot];
@@ -62,7 +71,7 @@ void writeChunk(EngineRun& run, std::size_t start, std::size_t length) {
         if (wav.active())
             wav.write(out, run.session.facts.audio[slot], s.Coding == AudioCoding::Lpcm, data, length);
         else
-            out.append(data, length);
+            appendChunk(run, out, data, length);
     } else if (s.Kind == StreamKind::Subpicture && s.SubSlot < kSubBoxSlots) {
         auto& out = t.SubpictureOut[static_cast<std::size_t>(s.SubSlot)];
         if (!writable(run.ui, subBox(s.SubSlot), out)) return;

@@ -55,6 +55,11 @@ struct Session {
     // Examine every byte with the plain byte step instead of the fast paths
     // beside it; the results are the same, only slower.
     bool plainByteStep = false;
+    // Read the source through a mapping of it where it can be mapped, and
+    // read() it otherwise; the results are the same. The window is the step
+    // in which it is read ahead and dropped behind.
+    bool mapSource = true;
+    std::size_t mapWindow = kMapWindow;
     // A command is running; no other may start until it ends.
     bool commandRunning = false;
 };

@@ -16,7 +16,7 @@ ParseTrace traceBytes(const Bytes& bytes, RunMode mode) {
     Session session{ui};
     StreamTable& t = session.table;
     resetForRun(t);
-    EngineRun run{session, t, ui, t.ReadBuffer.get(), {}};
+    EngineRun run{session, t, ui, t.ReadBuffer.get(), {}, false};
     run.state.Mode = mode;
     ParseTrace trace;
     for (std::size_t at = 0; at < bytes.size(); at += kBlockSize) {

@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <map>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include "engine/file_io.h"
@@ -25,6 +27,7 @@ struct Open {
     std::int64_t read = 0;
     std::int64_t written = 0;
     bool full = false;
+    std::int64_t sizeShown = -1;  // with cuts hidden
 };
 
 struct Plan {
@@ -33,6 +36,8 @@ struct Plan {
     Fault readFault;
     Fault room;
     Fault closeFault;
+    std::string hiddenCuts;
+    bool mappingRefused = false;
     std::size_t readLimit = 0;
     std::size_t writeLimit = 0;
     std::map<int, Open> open;
@@ -99,6 +104,51 @@ ssize_t writeCall(int fd, const void* data, std::size_t n) {
     return w;
 }
 
+// A write of several pieces under a limit or a room takes what a plain write
+// of the first piece would: a short write, which the writer carries on from.
+ssize_t writevCall(int fd, const iovec* pieces, int count) {
+    Open* tracking = tracked(fd);
+    bool limited = plan.writeLimit > 0 || (tracking != nullptr && hits(tracking->path, plan.room.piece));
+    if (tracking == nullptr || !limited || count <= 0) {
+        ssize_t w = real.writev(fd, pieces, count);
+        if (w > 0 && tracking != nullptr) tracking->written += w;
+        return w;
+    }
+    return writeCall(fd, pieces[0].iov_base, pieces[0].iov_len);
+}
+
+int fstatCall(int fd, struct stat* st) {
+    int r = real.fstat(fd, st);
+    Open* tracking = tracked(fd);
+    if (r != 0 || tracking == nullptr || !hits(tracking->path, plan.hiddenCuts)) return r;
+    if (tracking->sizeShown < 0) tracking->sizeShown = st->st_size;
+    st->st_size = tracking->sizeShown;
+    return r;
+}
+
+void* mapCall(int fd, std::size_t length) {
+    if (plan.mappingRefused) {
+        errno = ENODEV;
+        return MAP_FAILED;
+    }
+    return real.map(fd, length);
+}
+
+ssize_t populateCall(int fd, const std::uint8_t* data, std::size_t n, std::int64_t offset) {
+    Open* tracking = tracked(fd);
+    if (tracking == nullptr) return real.populate(fd, data, n, offset);
+    if (hits(tracking->path, plan.hiddenCuts)) return static_cast<ssize_t>(n);
+    if (hits(tracking->path, plan.readFault.piece)) {
+        std::int64_t left = plan.readFault.at - offset;
+        if (left <= 0) {
+            errno = plan.readFault.err;
+            return -1;
+        }
+        if (static_cast<std::int64_t>(n) > left) n = static_cast<std::size_t>(left);
+    }
+    return real.populate(fd, data, n, offset);
+}
+
 int closeCall(int fd) {
     auto found = plan.open.find(fd);
     std::string path = found == plan.open.end() ? "" : found->second.path;
@@ -118,7 +168,15 @@ FailingFiles::FailingFiles() {
     real = realFileCalls();
     plan = Plan{};
     plan.active = true;
-    fileCalls = FileCalls{openCall, readCall, writeCall, real.pwrite, closeCall, real.fstat};
+    fileCalls = real;
+    fileCalls.open = openCall;
+    fileCalls.read = readCall;
+    fileCalls.write = writeCall;
+    fileCalls.close = closeCall;
+    fileCalls.fstat = fstatCall;
+    fileCalls.writev = writevCall;
+    fileCalls.map = mapCall;
+    fileCalls.populate = populateCall;
 }
 
 FailingFiles::~FailingFiles() {
@@ -146,6 +204,10 @@ void FailingFiles::fillAfter(const std::string& piece, std::int64_t room) {
 }
 
 void FailingFiles::failClose(const std::string& piece, int err) { plan.closeFault = Fault{piece, 0, err}; }
+
+void FailingFiles::refuseMapping() { plan.mappingRefused = true; }
+
+void FailingFiles::hideCuts(const std::string& piece) { plan.hiddenCuts = piece; }
 
 int openDescriptors() {
     int n = 0;

@@ -21,7 +21,8 @@ public:
     // err of 0 lets it open again.
     void failOpen(const std::string& pathPiece, int err);
     // Reads bring the file's bytes up to `at`, then fail with err; a read
-    // that spans `at` comes back short first, as a failing disk does.
+    // that spans `at` comes back short first, as a failing disk does. Pages
+    // of a mapping of the file from `at` cannot be made readable alike.
     void failReadAt(const std::string& pathPiece, std::int64_t at, int err = EIO);
     // Every read of every file brings at most n bytes.
     void limitReads(std::size_t n);
@@ -33,6 +34,12 @@ public:
     void fillAfter(const std::string& pathPiece, std::int64_t room);
     // Closing the file closes it but reports err.
     void failClose(const std::string& pathPiece, int err = EIO);
+    // No file can be mapped, as on a file system that refuses it.
+    void refuseMapping();
+    // The file's size stays what it was when first asked, and its mapped
+    // pages pass for readable, whatever happens to it: a file cut in the
+    // moment between the check of a page and its reading.
+    void hideCuts(const std::string& pathPiece);
 };
 
 // Descriptors open in this process, for checks that nothing leaks.
