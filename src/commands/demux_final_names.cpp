@@ -22,13 +22,13 @@ bool writtenRawLpcm(const Session& session, Box box, const SlotFacts& met) {
     return wav != nullptr && met.coding == ContentCoding::Lpcm && wav->state() == WavOutput::State::Raw;
 }
 
-// The extension the stream turned out to call for: its first chunk's
-// coding, or what the name was planned by when the stream never came; raw
-// LPCM takes the kind's extension.
-std::string finalExtension(const Session& session, const PlannedOutput& out, const SlotFacts& met) {
-    if (writtenRawLpcm(session, out.box, met)) return session.ui.text(Edit::eAudioExt);
-    bool known = met.met && met.coding != ContentCoding::Unknown;
-    return codecExtension(known ? met.coding : out.coding);
+// The name the stream turned out to call for: the stem with the extension
+// of its first chunk's coding, the kind's extension for raw LPCM, and the
+// planned name when the stream never came.
+std::string finalNameOf(const Session& session, const PlannedOutput& out, const SlotFacts& met) {
+    if (writtenRawLpcm(session, out.box, met)) return out.stem + session.ui.text(Edit::eAudioExt);
+    if (!met.met || met.coding == ContentCoding::Unknown) return out.name;
+    return out.stem + codecExtension(met.coding);
 }
 
 const VobSubOutput* vobsubOf(const Session& session, Box box) {
@@ -63,7 +63,7 @@ void nameWrittenFiles(Session& session, const std::vector<PlannedOutput>& planne
         met.file = out.name;
         if (!codecFiles) continue;
         if (writtenRawLpcm(session, out.box, met)) session.ui.log(rawLpcmLine(out.name));
-        std::string finalName = out.stem + finalExtension(session, out, met);
+        std::string finalName = finalNameOf(session, out, met);
         if (finalName != out.name) {
             renameFile(out.name, finalName);
             session.ui.log(renamedLine(out.name, finalName));

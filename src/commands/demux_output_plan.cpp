@@ -13,11 +13,11 @@ namespace {
 
 PlannedOutput planOutput(const Session& session, const EarlierFacts& earlier, const std::string& prefix, Box box) {
     const FrontEnd& ui = session.ui;
-    if (!earlier.codecFiles) return {box, outputName(ui, prefix, box), "", ContentCoding::Unknown};
+    if (!earlier.codecFiles) return {box, outputName(ui, prefix, box), ""};
     ContentCoding coding =
         plannedCoding(ui, session.table, earlier.ofThisSource ? &earlier.facts : nullptr, box);
     std::string stem = outputStem(ui, prefix, box);
-    return {box, stem + codecExtension(coding), stem, coding};
+    return {box, stem + codecExtension(coding), stem};
 }
 
 }  // namespace

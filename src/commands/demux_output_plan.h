@@ -15,10 +15,10 @@ namespace strandex {
 struct PlannedOutput {
     Box box;
     std::string name;
-    // Files named by codec: the name less its extension, and the coding
-    // the extension was chosen by.
+    // Files named by codec: the name less its extension. The coding it
+    // was planned by lives on only in the name; the stream's facts hold
+    // the coding it showed.
     std::string stem;
-    ContentCoding coding = ContentCoding::Unknown;
 };
 
 // What Demux knows of the streams before it runs, for files named by
