@@ -179,6 +179,22 @@ TEST_F(CodecFiles, AfterReadXplADdPlusSlotHoldingAc3IsRenamed) {
     EXPECT_EQ(session.facts.audio[3].file, finalName);
 }
 
+// A stream the playlist names but the source lacks leaves its file empty
+// under the name planned by the caption, which no coding of its own belies.
+TEST_F(CodecFiles, AStreamThatNeverComesKeepsTheNamePlannedForIt) {
+    write("FEATURE_1.EVO", pack({vc1Packet(0x55, vc1Frames(3)), privateStream1(ac3Payload(0xC3, eac3Bytes()), 90000)}));
+    readXpl();
+    Lines log = demux();
+    const std::string planned = at("FEATURE_1.DD.2ch.stream.05.fr.ac3");
+    EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+              (Lines{"Creating " + at("FEATURE_1.VC-1.stream.0.vc1"),
+                     "Creating " + at("FEATURE_1.DD+.6ch.stream.03.en.eac3"), "Creating " + planned, "Done.",
+                     "3 frames (0:00:00 s) count in video stream 0."}));
+    EXPECT_EQ(output("FEATURE_1.DD.2ch.stream.05.fr.ac3"), Bytes{});
+    EXPECT_FALSE(session.facts.audio[5].met);
+    EXPECT_EQ(session.facts.audio[5].file, planned);
+}
+
 TEST_F(CodecFiles, CaptionsThatNameOneFileLessTheExtensionStopBeforeAnyFileIsMade) {
     write("FEATURE_1.EVO", feature());
     readEvo();

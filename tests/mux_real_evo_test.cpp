@@ -65,25 +65,10 @@ TEST_F(MuxRealEvo, TitleTracksAndChaptersComeFromThePlaylist) {
     ASSERT_TRUE(facts.read);
     EXPECT_EQ(facts.title, "Echte Ströme");
     ASSERT_EQ(facts.tracks.size(), 4u);
-    struct Expected {
-        const char *type, *codec, *codecId, *language, *name;
-        bool isDefault;
-    };
-    const Expected expected[] = {{"video", "AVC/H.264/MPEG-4p10", "V_MPEG4/ISO/AVC", "und", "H.264", true},
-                                 {"audio", "AC-3", "A_AC3", "ger", "Deutsch", true},
-                                 {"audio", "E-AC-3", "A_EAC3", "eng", "English", false},
-                                 {"audio", "PCM", "A_PCM/INT/LIT", "fre", "Français", false}};
-    for (std::size_t k = 0; k < 4; ++k) {
-        const MkvTrack& t = facts.tracks[k];
-        const Expected& e = expected[k];
-        EXPECT_EQ(t.type, e.type) << k;
-        EXPECT_EQ(t.codec, e.codec) << k;
-        EXPECT_EQ(t.codecId, e.codecId) << k;
-        EXPECT_EQ(t.language, e.language) << k;
-        EXPECT_EQ(t.name, e.name) << k;
-        EXPECT_EQ(t.defaultTrack, e.isDefault) << k;
-        EXPECT_FALSE(t.forcedTrack) << k;
-    }
+    expectTracks(facts.tracks, {{"video", "AVC/H.264/MPEG-4p10", "V_MPEG4/ISO/AVC", "und", "H.264", true},
+                               {"audio", "AC-3", "A_AC3", "ger", "Deutsch", true},
+                               {"audio", "E-AC-3", "A_EAC3", "eng", "English", false},
+                               {"audio", "PCM", "A_PCM/INT/LIT", "fre", "Français", false}});
     // The chapter without a name gets its number.
     EXPECT_EQ(facts.chapterEntries, 3);
     EXPECT_EQ(mkvChapters(*dir, mkv),

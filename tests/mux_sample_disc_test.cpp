@@ -89,25 +89,10 @@ TEST_F(MuxSampleDisc, EveryTrackHasItsCodecLanguageNameAndFlags) {
     ASSERT_TRUE(facts.read);
     EXPECT_EQ(facts.title, "The Braid");
     ASSERT_EQ(facts.tracks.size(), 4u);
-    struct Expected {
-        const char *type, *codec, *codecId, *language, *name;
-        bool isDefault;
-    };
-    const Expected expected[] = {{"video", "VC-1", "V_MS/VFW/FOURCC", "und", "VC-1", true},
-                                 {"audio", "E-AC-3", "A_EAC3", "eng", "DD+ 5.1", true},
-                                 {"audio", "E-AC-3", "A_EAC3", "ger", "DD+ 5.1", false},
-                                 {"audio", "AC-3", "A_AC3", "eng", "DD 5.1", false}};
-    for (std::size_t k = 0; k < 4; ++k) {
-        const MkvTrack& t = facts.tracks[k];
-        const Expected& e = expected[k];
-        EXPECT_EQ(t.type, e.type) << k;
-        EXPECT_EQ(t.codec, e.codec) << k;
-        EXPECT_EQ(t.codecId, e.codecId) << k;
-        EXPECT_EQ(t.language, e.language) << k;
-        EXPECT_EQ(t.name, e.name) << k;
-        EXPECT_EQ(t.defaultTrack, e.isDefault) << k;
-        EXPECT_FALSE(t.forcedTrack) << k;
-    }
+    expectTracks(facts.tracks, {{"video", "VC-1", "V_MS/VFW/FOURCC", "und", "VC-1", true},
+                               {"audio", "E-AC-3", "A_EAC3", "eng", "DD+ 5.1", true},
+                               {"audio", "E-AC-3", "A_EAC3", "ger", "DD+ 5.1", false},
+                               {"audio", "AC-3", "A_AC3", "eng", "DD 5.1", false}});
     // The rate from the VC-1 sequence header, not mkvmerge's guess.
     EXPECT_EQ(facts.tracks[0].defaultDurationNs, 41708333);
 }

@@ -57,6 +57,21 @@ MkvFacts identifyMkv(const TempDir& work, const std::string& mkv) {
     return facts;
 }
 
+void expectTracks(const std::vector<MkvTrack>& tracks, const std::vector<ExpectedTrack>& expected) {
+    ASSERT_EQ(tracks.size(), expected.size());
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        const MkvTrack& t = tracks[k];
+        const ExpectedTrack& e = expected[k];
+        EXPECT_EQ(t.type, e.type) << k;
+        EXPECT_EQ(t.codec, e.codec) << k;
+        EXPECT_EQ(t.codecId, e.codecId) << k;
+        EXPECT_EQ(t.language, e.language) << k;
+        EXPECT_EQ(t.name, e.name) << k;
+        EXPECT_EQ(t.defaultTrack, e.isDefault) << k;
+        EXPECT_FALSE(t.forcedTrack) << k;
+    }
+}
+
 std::string mkvChapters(const TempDir& work, const std::string& mkv) {
     CliResult r = runTool(work, {"mkvextract", mkv, "chapters", "--simple", "-"});
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -33,6 +33,15 @@ struct MkvFacts {
 
 MkvFacts identifyMkv(const TempDir& work, const std::string& mkv);
 
+// What a test expects of a track mkvmerge -J reads; no track is forced.
+struct ExpectedTrack {
+    const char *type, *codec, *codecId, *language, *name;
+    bool isDefault;
+};
+
+// The tracks, in order, are the expected ones, as many as there are.
+void expectTracks(const std::vector<MkvTrack>& tracks, const std::vector<ExpectedTrack>& expected);
+
 // The chapters in the simple form: CHAPTER01=00:00:00.000, CHAPTER01NAME=…
 std::string mkvChapters(const TempDir& work, const std::string& mkv);
 

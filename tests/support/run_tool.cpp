@@ -10,9 +10,11 @@ extern char** environ;
 
 namespace strandex::test {
 
-CliResult runTool(const TempDir& dir, const std::vector<std::string>& args) {
-    const std::string outPath = dir.file("tool.stdout");
-    const std::string errPath = dir.file("tool.stderr");
+std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::optional<CliResult> runProgram(const TempDir& dir, const std::vector<std::string>& args) {
+    const std::string outPath = dir.file("stdout.txt");
+    const std::string errPath = dir.file("stderr.txt");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -22,20 +24,26 @@ CliResult runTool(const TempDir& dir, const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
-    CliResult result;
     pid_t pid = 0;
     int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << args.at(0) << " (tools/install-deps installs it)";
-        return result;
-    }
+    if (spawned != 0) return std::nullopt;
     int status = 0;
     ::waitpid(pid, &status, 0);
+    CliResult result;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.out = text(readFile(outPath));
     result.err = text(readFile(errPath));
     return result;
+}
+
+CliResult runTool(const TempDir& dir, const std::vector<std::string>& args) {
+    std::optional<CliResult> result = runProgram(dir, args);
+    if (!result) {
+        ADD_FAILURE() << "cannot start " << args.at(0) << " (tools/install-deps installs it)";
+        return {};
+    }
+    return *result;
 }
 
 }  // namespace strandex::test
