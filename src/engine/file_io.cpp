@@ -146,6 +146,25 @@ std::string SourceFile::faultText(bool afterFailedWrite) const {
     }
 }
 
+// As read() goes on after a short count, so does this: a block comes back
+// short only where the file ends, which may be where it ends now, cut
+// after its size was looked at.
+void SourceFile::populateBlock(std::size_t& want) {
+    for (std::size_t done = 0; done < want;) {
+        auto offset = position_ + static_cast<std::int64_t>(done);
+        ssize_t r = fileCalls.populate(fd_, mapping_.at(offset), want - done, offset);
+        if (r > 0) {
+            done += static_cast<std::size_t>(r);
+            continue;
+        }
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && errno != EFAULT) throw FileError(readErrorText(path_, errno));
+        std::int64_t now = sizeNow();
+        if (now >= position_ + static_cast<std::int64_t>(want)) throw FileError(readErrorText(path_, EIO));
+        want = now > position_ ? static_cast<std::size_t>(now - position_) : 0;
+    }
+}
+
 const std::uint8_t* SourceFile::nextBlock(std::uint8_t* buffer, std::size_t n, std::size_t& got) {
     if (!mapping_.active()) {
         got = read(buffer, n);
@@ -162,16 +181,9 @@ const std::uint8_t* SourceFile::nextBlock(std::uint8_t* buffer, std::size_t n, s
         return buffer;
     }
     if (end <= position_) throw FileError(shortReadErrorText(path_));
-    // As read() goes on after a short count, so does this: a block comes
-    // back short only where the file ends.
     auto want = static_cast<std::size_t>(end - position_);
-    for (std::size_t done = 0; done < want;) {
-        auto offset = position_ + static_cast<std::int64_t>(done);
-        ssize_t r = fileCalls.populate(fd_, mapping_.at(offset), want - done, offset);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) throw FileError(r == 0 || errno == EFAULT ? cutText() : readErrorText(path_, errno));
-        done += static_cast<std::size_t>(r);
-    }
+    populateBlock(want);
+    if (want == 0) throw FileError(shortReadErrorText(path_));
     mapping_.reached(position_);
     const std::uint8_t* view = mapping_.at(position_);
     got = want;

@@ -100,6 +100,7 @@ public:
 private:
     std::int64_t sizeNow() const;
     std::string cutText() const;
+    void populateBlock(std::size_t& want);
 
     int fd_ = -1;
     std::int64_t size_ = 0;
