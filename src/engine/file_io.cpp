@@ -171,18 +171,20 @@ const std::uint8_t* SourceFile::nextBlock(std::uint8_t* buffer, std::size_t n, s
         return buffer;
     }
     if (mapping_.faulted()) throw FileError(cutText());
+    auto end = std::min(position_ + static_cast<std::int64_t>(n), mapping_.length());
+    auto want = static_cast<std::size_t>(std::max<std::int64_t>(end - position_, 0));
+    populateBlock(want);
+    // The size is looked at after the pages were made readable: a file cut
+    // inside the block's last page leaves that page readable.
     std::int64_t now = sizeNow();
-    auto end = std::min(position_ + static_cast<std::int64_t>(n), now);
-    if (end > mapping_.length()) {
+    if (now > mapping_.length() && position_ + static_cast<std::int64_t>(n) > mapping_.length()) {
         // The file grew past the size it was mapped at: read() brings the
         // last block as it stands now.
         ::lseek(fd_, static_cast<off_t>(position_), SEEK_SET);
         got = read(buffer, n);
         return buffer;
     }
-    if (end <= position_) throw FileError(shortReadErrorText(path_));
-    auto want = static_cast<std::size_t>(end - position_);
-    populateBlock(want);
+    if (now < position_ + static_cast<std::int64_t>(want)) want = static_cast<std::size_t>(std::max<std::int64_t>(now - position_, 0));
     if (want == 0) throw FileError(shortReadErrorText(path_));
     mapping_.reached(position_);
     const std::uint8_t* view = mapping_.at(position_);

@@ -44,6 +44,9 @@ void onBus(int signal, siginfo_t* info, void* context) {
         return;
     }
     ::signal(signal, SIG_DFL);
+    // A fault comes again as the instruction is tried again; a signal sent
+    // by a program does not, so it is sent again.
+    if (info->si_code <= 0) ::raise(signal);
 }
 
 void install() {

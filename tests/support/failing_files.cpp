@@ -37,6 +37,8 @@ struct Plan {
     Fault room;
     Fault closeFault;
     std::string hiddenCuts;
+    Fault cut;  // at: where the reader cuts it; err: the size it is cut to
+    std::int64_t cutSize = 0;
     bool mappingRefused = false;
     std::size_t readLimit = 0;
     std::size_t writeLimit = 0;
@@ -67,11 +69,19 @@ Open* tracked(int fd) {
     return found == plan.open.end() ? nullptr : &found->second;
 }
 
+// The cut is made once, by the first read or populate that reaches it.
+void cutIfReached(const Open& f, std::int64_t offset) {
+    if (!hits(f.path, plan.cut.piece) || offset < plan.cut.at) return;
+    plan.cut.piece.clear();
+    if (::truncate(f.path.c_str(), plan.cutSize) != 0) throw std::runtime_error("cannot cut " + f.path);
+}
+
 ssize_t readCall(int fd, void* buffer, std::size_t n) {
     if (plan.readLimit > 0 && n > plan.readLimit) n = plan.readLimit;
     Open* tracking = tracked(fd);
     if (tracking == nullptr) return real.read(fd, buffer, n);
     Open& f = *tracking;
+    cutIfReached(f, f.read);
     if (hits(f.path, plan.readFault.piece)) {
         std::int64_t left = plan.readFault.at - f.read;
         if (left <= 0) {
@@ -137,6 +147,7 @@ void* mapCall(int fd, std::size_t length) {
 ssize_t populateCall(int fd, const std::uint8_t* data, std::size_t n, std::int64_t offset) {
     Open* tracking = tracked(fd);
     if (tracking == nullptr) return real.populate(fd, data, n, offset);
+    cutIfReached(*tracking, offset);
     if (hits(tracking->path, plan.hiddenCuts)) return static_cast<ssize_t>(n);
     if (hits(tracking->path, plan.readFault.piece)) {
         std::int64_t left = plan.readFault.at - offset;
@@ -204,6 +215,11 @@ void FailingFiles::fillAfter(const std::string& piece, std::int64_t room) {
 }
 
 void FailingFiles::failClose(const std::string& piece, int err) { plan.closeFault = Fault{piece, 0, err}; }
+
+void FailingFiles::cutWhenReached(const std::string& piece, std::int64_t at, std::int64_t size) {
+    plan.cut = Fault{piece, at, 0};
+    plan.cutSize = size;
+}
 
 void FailingFiles::refuseMapping() { plan.mappingRefused = true; }
 

@@ -12,9 +12,11 @@
 
 namespace strandex::test {
 
-Outcome runEngine(const Bytes& file, RunMode mode, bool plain, Outputs outputs) {
+Outcome runEngine(const Bytes& file, RunMode mode, bool plain, Outputs outputs, Reading reading) {
     Harness h;
     h.session.plainByteStep = plain;
+    h.session.mapSource = reading.mapped;
+    h.session.mapWindow = reading.window;
     std::string source = h.dir.write("source.evo", file);
     std::string out = h.dir.file("out");
     std::filesystem::create_directory(out);
@@ -38,6 +40,14 @@ Outcome expectFastEqualsPlain(const Bytes& file, RunMode mode, Outputs outputs) 
     Outcome plain = runEngine(file, mode, true, outputs);
     EXPECT_EQ(outcomeDifference(plain, runEngine(file, mode, false, outputs)), "") << "plain byte step / fast walk";
     return plain;
+}
+
+void expectMappedEqualsRead(const Bytes& file, RunMode mode, std::size_t window) {
+    SCOPED_TRACE(std::string(mode == RunMode::Scan ? "scan mode" : "write mode") + ", window " +
+                 std::to_string(window));
+    Outcome read = runEngine(file, mode, false, Outputs::ForWriteMode, Reading{false, window});
+    Outcome mapped = runEngine(file, mode, false, Outputs::ForWriteMode, Reading{true, window});
+    EXPECT_EQ(outcomeDifference(read, mapped), "") << "read() / mapping";
 }
 
 }  // namespace strandex::test

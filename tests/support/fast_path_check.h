@@ -14,15 +14,27 @@ namespace strandex::test {
 // run costs more than the run of a small source).
 enum class Outputs { ForWriteMode, Always };
 
+// How a run reads its source: through a mapping read ahead and dropped
+// in steps of `window`, or with read().
+struct Reading {
+    bool mapped = true;
+    std::size_t window = kMapWindow;
+};
+
 // Runs demux in the mode over the bytes as a source file, counting and
 // details on; expects no file error and the output folder to hold the
 // outputs alone.
-Outcome runEngine(const Bytes& file, RunMode mode, bool plain, Outputs outputs = Outputs::ForWriteMode);
+Outcome runEngine(const Bytes& file, RunMode mode, bool plain, Outputs outputs = Outputs::ForWriteMode,
+                  Reading reading = {});
 
 // Runs the fast block walk and the plain byte step over the bytes in the
 // mode and expects the same log, ids, frame counts and windows, details
 // flags, scrambled and stop flags, end position and every output. Returns
 // the plain step's outcome, for the test's own checks.
 Outcome expectFastEqualsPlain(const Bytes& file, RunMode mode, Outputs outputs = Outputs::ForWriteMode);
+
+// The same for a run that reads through a mapping with the window against
+// one that reads with read().
+void expectMappedEqualsRead(const Bytes& file, RunMode mode, std::size_t window);
 
 }  // namespace strandex::test
