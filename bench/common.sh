@@ -1,15 +1,21 @@
 # The pieces every benchmark script shares; sourced, not run.
 #
-# Before sourcing, the script sets nothing; after it, these are set:
-#   size_mib runs bench_dir build_dir file bytes name base cli make_evo
-#   have_time peak_file log_file
-# and these functions exist: timed, cpu_busy, warn_if_busy, median, fastest,
-# ffmpeg_demux_command.
+# Before sourcing, the script may set bench_default_shape (default
+# synthetic); after it, these are set:
+#   size_mib runs bench_dir build_dir shapes shape file bytes name base cli
+#   make_evo have_time peak_file log_file
+# (shape, file and the rest of the file's for the first of shapes) and these
+# functions exist: use_bench_file, timed, cpu_busy, warn_if_busy, median,
+# fastest, ffmpeg_demux_command.
 #
 # Environment (all optional):
 #   BENCH_DIR        where the EVO is kept (default /tmp/strandex-bench)
-#   BENCH_FILE       the EVO to time (default $BENCH_DIR/synthetic-SIZE.evo;
-#                    made with strandex-make-evo when missing)
+#   BENCH_SHAPE      the generated file: synthetic (strandex-make-evo's first
+#                    shape), feature (its --feature shape) or both (the
+#                    scripts that time one file take the first)
+#   BENCH_FILE       the EVO to time instead (default
+#                    $BENCH_DIR/SHAPE-SIZE.evo, made with strandex-make-evo
+#                    when missing)
 #   BENCH_SIZE_MIB   its size when made (default 1024; the first argument wins)
 #   BENCH_RUNS       repetitions of each command (default 5)
 #   BENCH_BUILD_DIR  Release build folder (default build-bench)
@@ -20,7 +26,13 @@ size_mib=${1:-${BENCH_SIZE_MIB:-1024}}
 runs=${BENCH_RUNS:-5}
 bench_dir=${BENCH_DIR:-/tmp/strandex-bench}
 build_dir=${BENCH_BUILD_DIR:-build-bench}
-file=${BENCH_FILE:-$bench_dir/synthetic-$size_mib.evo}
+case ${BENCH_SHAPE:-${bench_default_shape:-synthetic}} in
+  synthetic) shapes=(synthetic) ;;
+  feature) shapes=(feature) ;;
+  both) shapes=(synthetic feature) ;;
+  *) echo "BENCH_SHAPE must be synthetic, feature or both" >&2; exit 2 ;;
+esac
+[ -n "${BENCH_FILE:-}" ] && shapes=(file)
 
 # A Release build of the console program and the generator (a no-op when up
 # to date).
@@ -41,15 +53,24 @@ fi
 have_time=0
 [ -x /usr/bin/time ] && have_time=1
 
-want_bytes=$((size_mib * 1048576))
-if [ ! -f "$file" ] || { [ -z "${BENCH_FILE:-}" ] && [ "$(stat -c %s "$file")" -ne "$want_bytes" ]; }; then
-  mkdir -p "$(dirname "$file")"
-  echo "Making $file ($size_mib MiB)..."
-  "$make_evo" "$file" "$size_mib"
-fi
-bytes=$(stat -c %s "$file")
-name=$(basename "$file")
-base=${name%????}  # the output files start with the name less its extension
+# use_bench_file SHAPE: sets shape, file, bytes, name and base for SHAPE
+# (synthetic, feature, or file for BENCH_FILE), making the file first when
+# it is missing or of another size.
+use_bench_file() {
+  shape=$1
+  local want_bytes=$((size_mib * 1048576)) flags=()
+  [ "$shape" = feature ] && flags=(--feature)
+  file=${BENCH_FILE:-$bench_dir/$shape-$size_mib.evo}
+  if [ ! -f "$file" ] || { [ -z "${BENCH_FILE:-}" ] && [ "$(stat -c %s "$file")" -ne "$want_bytes" ]; }; then
+    mkdir -p "$(dirname "$file")"
+    echo "Making $file ($size_mib MiB, $shape)..."
+    "$make_evo" "$file" "$size_mib" "${flags[@]}"
+  fi
+  bytes=$(stat -c %s "$file")
+  name=$(basename "$file")
+  base=${name%????}  # the output files start with the name less its extension
+}
+use_bench_file "${shapes[0]}"
 
 peak_file=$(mktemp)
 log_file=$(mktemp)

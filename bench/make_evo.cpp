@@ -1,30 +1,47 @@
 // strandex-make-evo: writes a synthetic HD DVD-like program stream (EVO) of a
-// given size, for timing the scan against plain reads of the same file.
+// given size, for timing the commands against plain reads and copies of the
+// same file.
 //
-//   strandex-make-evo OUT [SIZE_MIB]        (default 1024 MiB)
+//   strandex-make-evo OUT [SIZE_MIB] [--feature]        (default 1024 MiB)
+//
+// Two shapes of file share the layout below and differ in their rates and
+// audio streams. The first (no option) is the one the older figures were
+// taken on; its bytes never change. `--feature` gives a feature's
+// proportions instead.
 //
 // The file is a run of 2048-byte packs, each a pack header without stuffing
 // followed by one PES packet and, where that packet leaves 6 bytes or more, a
-// padding packet (less becomes PES header stuffing). Every group of 12 frames (about 0.5 s at 23.976 fps) begins with a
-// navigation pack: pack header, system header (audio_bound 3, video_bound 1)
-// and two private stream 2 packets. The streams:
-//   - VC-1 video in stream 0xFD with stream id extension 0x55, about 85 % of
-//     the bytes; each frame starts a PES packet carrying PTS and DTS, and its
-//     payload starts with the frame start code 00 00 01 0D (the first frame
-//     of a group behind a sequence header and an entry point). The rest of a
-//     frame is random bytes in which no start code can appear, so the frame
-//     count of a scan is exactly the number of frames written;
-//   - DD+ 768 kbit/s in substream 0xC0, DD+ 640 kbit/s in 0xC1 and DD
-//     448 kbit/s in 0x82 of private stream 1 (audio streams 0, 1 and 2):
-//     every packet starts with the 4-byte substream header (id, frame
-//     headers, first access unit pointer) and every 32 ms frame with the
-//     sync word 0B 77;
+// padding packet (less becomes PES header stuffing). Every group of 12
+// frames (about 0.5 s at 23.976 fps) begins with a navigation pack: pack
+// header, system header (audio_bound 3, video_bound 1) and two private
+// stream 2 packets. The streams:
+//   - VC-1 video in stream 0xFD with stream id extension 0x55; each frame
+//     starts a PES packet carrying PTS and DTS, and its payload starts with
+//     the frame start code 00 00 01 0D (the first frame of a group behind a
+//     sequence header and an entry point). The rest of a frame is random
+//     bytes in which no start code can appear, so the frame count of a scan
+//     is exactly the number of frames written;
+//   - three audio streams in private stream 1: every packet starts with the
+//     4-byte substream header (id, frame headers, first access unit
+//     pointer), every frame with its sync word and a valid frame header,
+//     the rest of the frame random bytes;
 //   - subpicture 0x20: a display unit every 72 frames, its first packet with
 //     a PTS.
+// The shapes:
+//   - synthetic: video about 13.8 Mbit/s (85.6 % of the bytes are its
+//     payload, 88 % its packs); DD+ 768 kbit/s 5.1 in substream 0xC0, DD+
+//     640 kbit/s 5.1 in 0xC1 and DD 448 kbit/s 5.1 in 0x82 (32 ms frames
+//     starting 0B 77);
+//   - feature: video 13.0 Mbit/s (82.3 % payload, 84.6 % of the packs); DD+
+//     640 kbit/s 5.1 in 0xC0, DD+ 192 kbit/s 2.0 in 0xC1, and DTS in 0x8A
+//     (audio stream 2 of the DTS-HD range 0x88 to 0x8F): core frames of
+//     2013 bytes, 512 samples at 48 kHz, 1509.75 kbit/s, 3/2 with LFE, each
+//     starting 7F FE 80 01.
 // The first video and audio PTS are both 120000. The file ends at the pack
 // that reaches the size asked for, wherever that falls in the stream. The
-// random bytes come from a fixed seed: the same size always gives the same
-// file, and a smaller file is the start of a larger one.
+// random bytes come from a fixed seed per shape: the same size and shape
+// always give the same file, and a smaller file is the start of a larger
+// one.
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -47,14 +64,14 @@ constexpr std::uint32_t kMuxRate = 75600;                       // x 50 bytes/s 
 // Time in 27 MHz ticks; timestamps are taken from it at 90 kHz.
 constexpr std::int64_t kClock = 27000000;
 constexpr std::int64_t kFrameTicks = kClock * 1001 / 24000;  // 1126125, exact
-constexpr std::int64_t kAudioFrameTicks = kClock * 32 / 1000;  // 1536 samples at 48 kHz
+constexpr std::int64_t kAc3FrameTicks = kClock * 32 / 1000;  // 1536 samples at 48 kHz
+constexpr std::int64_t kDtsFrameTicks = kClock * 512 / 48000;  // 512 samples at 48 kHz, exact
 constexpr std::int64_t kFirstPts = 120000 * 300;
 constexpr std::int64_t kPackTicks = kClock * kPackSize / (kMuxRate * 50) + 1;
 constexpr std::int64_t kMuxLead = kClock / 4;  // packs are sent 250 ms before decoding
 
 constexpr int kGroupFrames = 12;
 constexpr int kSubpictureEvery = 72;           // frames between subpicture units
-constexpr std::size_t kMeanFrameBytes = 72000;  // about 13.8 Mbit/s of video
 
 // xoshiro256**: fast enough to fill a gigabyte in well under a second.
 class Random {
@@ -131,6 +148,10 @@ public:
     // The closing 1 bit, then zeros to the byte boundary.
     std::vector<std::uint8_t> finish() {
         put(1, 1);
+        return padded();
+    }
+    // Zeros to the byte boundary.
+    std::vector<std::uint8_t> padded() {
         while (used_ != 0) put(0, 1);
         return bytes_;
     }
@@ -321,7 +342,8 @@ PesHeader videoHeader(bool withTimes, std::int64_t pts, std::int64_t dts) {
 struct AudioStream {
     std::uint8_t substream;
     std::size_t frameBytes;
-    std::array<std::uint8_t, 8> syncHeader;  // the frame's first bytes
+    std::int64_t frameTicks;
+    std::vector<std::uint8_t> syncHeader;    // the frame's first bytes
     std::int64_t nextFrameTime = kFirstPts;  // of the frame that is not yet due
     std::int64_t dueBytes = 0;               // bytes of due frames not yet sent
     std::size_t inFrame = 0;                 // sent bytes of the current frame
@@ -329,27 +351,92 @@ struct AudioStream {
 };
 
 // E-AC-3: independent substream 0, frmsiz words - 1, 48 kHz, 6 blocks,
-// 3/2 with LFE, bsid 16.
-AudioStream ddPlus(std::uint8_t substream, std::size_t frameBytes) {
+// bsid 16; acmod and lfeon in `modeByte` (0x3F: 3/2 with LFE).
+AudioStream ddPlus(std::uint8_t substream, std::size_t frameBytes, std::uint8_t modeByte = 0x3F) {
     std::size_t frmsiz = frameBytes / 2 - 1;
     return {substream,
             frameBytes,
+            kAc3FrameTicks,
             {0x0B, 0x77, static_cast<std::uint8_t>(frmsiz >> 8), static_cast<std::uint8_t>(frmsiz),
-             0x3F, 0x87, 0xC0, 0x00},
-            kFirstPts, 0, 0, kFirstPts};
+             modeByte, 0x87, 0xC0, 0x00}};
 }
 
 // AC-3: 48 kHz, frmsizecod 30 (448 kbit/s, 1792 bytes), bsid 8, 3/2 with LFE.
 AudioStream dolbyDigital(std::uint8_t substream) {
-    return {substream, 1792, {0x0B, 0x77, 0x00, 0x00, 0x1E, 0x40, 0xE1, 0x00},
-            kFirstPts, 0, 0, kFirstPts};
+    return {substream, 1792, kAc3FrameTicks, {0x0B, 0x77, 0x00, 0x00, 0x1E, 0x40, 0xE1, 0x00}};
 }
+
+// A DTS core as discs carry it (without an extension substream): 16 blocks
+// of 32 samples (10.67 ms) at 48 kHz in 2013-byte frames, 1509.75 kbit/s
+// (RATE says 1536), 3/2 with LFE, 24-bit source, one subframe of five
+// primary channels. The header is the 16-bit big-endian form; the rest of
+// the frame is random bytes.
+AudioStream dtsCore(std::uint8_t substream) {
+    constexpr std::size_t kFrameBytes = 2013;
+    BitWriter h;
+    h.put(0x7FFE8001, 32);       // SYNC
+    h.put(1, 1);                 // FTYPE: normal frame
+    h.put(31, 5);                // SHORT: no deficit samples
+    h.put(0, 1);                 // CPF: no CRC
+    h.put(15, 7);                // NBLKS: 16 blocks of 32 samples
+    h.put(kFrameBytes - 1, 14);  // FSIZE
+    h.put(9, 6);                 // AMODE: C, L, R, SL, SR
+    h.put(13, 4);                // SFREQ: 48 kHz
+    h.put(24, 5);                // RATE: 1536 kbit/s
+    h.put(0, 1);                 // FixedBit
+    h.put(0, 1);                 // DYNF
+    h.put(0, 1);                 // TIMEF
+    h.put(0, 1);                 // AUXF
+    h.put(0, 1);                 // HDCD
+    h.put(0, 3);                 // EXT_AUDIO_ID
+    h.put(0, 1);                 // EXT_AUDIO: none
+    h.put(1, 1);                 // ASPF
+    h.put(2, 2);                 // LFF: LFE, 64 times interpolated
+    h.put(1, 1);                 // HFLAG
+    h.put(0, 1);                 // FILTS
+    h.put(7, 4);                 // VERNUM
+    h.put(0, 2);                 // CHIST
+    h.put(6, 3);                 // PCMR: 24 bits
+    h.put(0, 1);                 // SUMF
+    h.put(0, 1);                 // SUMS
+    h.put(0, 4);                 // DIALNORM
+    h.put(0, 4);                 // SUBFS: one subframe
+    h.put(4, 3);                 // PCHS: five primary channels
+    return {substream, kFrameBytes, kDtsFrameTicks, h.padded()};
+}
+
+// What sets one shape of file apart from the other.
+struct Shape {
+    std::uint64_t seed;
+    std::size_t meanFrameBytes;  // of the video
+    std::array<AudioStream, 3> audio;
+};
+
+// The first shape: more audio than a disc carries, for a heavy demux.
+Shape syntheticShape() {
+    return {0x5354524E44455831ull,
+            72000,  // about 13.8 Mbit/s of video
+            {ddPlus(0xC0, 3072), ddPlus(0xC1, 2560), dolbyDigital(0x82)}};
+}
+
+// A feature's streams in a feature's proportions: 13 Mbit/s of video, the
+// main DD+ track at 640 kbit/s, a 2.0 DD+ 192 kbit/s commentary and a DTS
+// track as audio stream 2 (0x88 + 2).
+Shape featureShape() {
+    return {0x5354524E44455832ull,
+            67776,  // 13.000 Mbit/s at 24000/1001 fps
+            {ddPlus(0xC0, 2560), ddPlus(0xC1, 768, 0x34), dtsCore(0x8A)}};
+}
+
+// The stream a pack carries, for the summary of the file's proportions.
+enum class PackStream : std::uint8_t { navigation, video, audio0, audio1, audio2, subpicture };
+constexpr std::size_t kPackStreams = 6;
 
 class EvoWriter {
 public:
-    EvoWriter() : rng_(0x5354524E44455831ull), sequence_(sequenceStart()) {
-        audio_ = {ddPlus(0xC0, 3072), ddPlus(0xC1, 2560), dolbyDigital(0x82)};
-    }
+    explicit EvoWriter(const Shape& shape)
+        : rng_(shape.seed), sequence_(sequenceStart()), meanFrameBytes_(shape.meanFrameBytes),
+          audio_(shape.audio) {}
 
     // Builds the next group of frames into `group`.
     void buildGroup(std::vector<std::uint8_t>& group) {
@@ -357,7 +444,7 @@ public:
         contents_.clear();
         mux_.target(group);
         navigationPack(dts(frame_) - kMuxLead);
-        std::size_t groupBytes = kMeanFrameBytes * kGroupFrames;
+        std::size_t groupBytes = meanFrameBytes_ * kGroupFrames;
         std::size_t iBytes = groupBytes * 5 / 27;  // the I frame is about 2.5 times a P frame
         std::size_t pMean = (groupBytes - iBytes) / (kGroupFrames - 1);
         for (int k = 0; k < kGroupFrames; ++k) {
@@ -371,22 +458,23 @@ public:
 
     // What each pack of the last group holds, for the summary.
     struct PackContent {
-        bool frameStart = false;      // the first packet of a video frame
+        bool frameStart = false;       // the first packet of a video frame
         std::uint32_t videoBytes = 0;  // video payload
+        PackStream stream = PackStream::navigation;
     };
     const std::vector<PackContent>& packContents() const { return contents_; }
 
 private:
     static std::int64_t dts(int frame) { return kFirstPts - kFrameTicks + frame * kFrameTicks; }
 
-    std::uint8_t* beginPack(std::int64_t sendTime) {
-        contents_.emplace_back();
+    std::uint8_t* beginPack(std::int64_t sendTime, PackStream stream) {
+        contents_.push_back({false, 0, stream});
         return mux_.beginPack(sendTime);
     }
 
     // System header and the two private stream 2 packets of navigation data.
     void navigationPack(std::int64_t sendTime) {
-        std::uint8_t* p = beginPack(sendTime);
+        std::uint8_t* p = beginPack(sendTime, PackStream::navigation);
         static constexpr std::uint8_t kSystemHeader[] = {
             0x00, 0x00, 0x01, 0xBB, 0x00, 0x0F,  // 15 bytes follow
             0x80, 0xEB, 0x61,                    // rate_bound 30240 (x 50 bytes/s)
@@ -427,7 +515,7 @@ private:
         while (left > 0) {
             PesHeader h = videoHeader(first, decode + kFrameTicks, decode);
             std::size_t n = std::min(left, kPackRoom - 6 - h.size);
-            std::uint8_t* p = mux_.packet(beginPack(decode - kMuxLead), 0xFD, h, n);
+            std::uint8_t* p = mux_.packet(beginPack(decode - kMuxLead, PackStream::video), 0xFD, h, n);
             std::size_t fixed = 0;
             if (first) {
                 if (startsGroup) {
@@ -445,7 +533,8 @@ private:
             fillNoStartCodes(rng_, p + fixed, n - fixed, last);
             last = p[n - 1];
             left -= n;
-            contents_.back() = {first, static_cast<std::uint32_t>(n)};
+            contents_.back().frameStart = first;
+            contents_.back().videoBytes = static_cast<std::uint32_t>(n);
             first = false;
         }
     }
@@ -454,21 +543,26 @@ private:
     void audioUpTo(AudioStream& a, std::int64_t until) {
         while (a.nextFrameTime <= until) {
             a.dueBytes += static_cast<std::int64_t>(a.frameBytes);
-            a.nextFrameTime += kAudioFrameTicks;
+            a.nextFrameTime += a.frameTicks;
         }
         while (a.dueBytes >= static_cast<std::int64_t>(kPackRoom)) audioPacket(a);
+    }
+
+    PackStream audioPackStream(const AudioStream& a) const {
+        return static_cast<PackStream>(static_cast<int>(PackStream::audio0) + (&a - audio_.data()));
     }
 
     void audioPacket(AudioStream& a) {
         constexpr std::size_t kWithPts = kPackRoom - 6 - 8 - 4;  // 2016 after a PTS header
         std::size_t toStart = a.inFrame == 0 ? 0 : a.frameBytes - a.inFrame;
         bool hasStart = toStart < kWithPts;
-        PesHeader h = hasStart ? ptsHeader(a.frameTime + (a.inFrame == 0 ? 0 : kAudioFrameTicks))
+        PesHeader h = hasStart ? ptsHeader(a.frameTime + (a.inFrame == 0 ? 0 : a.frameTicks))
                                : plainHeader();
         // A packet without a frame start ends before the next one.
         std::size_t n = kPackRoom - 6 - h.size - 4;
         if (!hasStart) n = std::min(n, toStart);
-        std::uint8_t* p = mux_.packet(beginPack(a.frameTime - kMuxLead), 0xBD, h, n + 4);
+        std::uint8_t* p =
+            mux_.packet(beginPack(a.frameTime - kMuxLead, audioPackStream(a)), 0xBD, h, n + 4);
         std::size_t starts = 0;
         for (std::size_t k = toStart; k < n; k += a.frameBytes) ++starts;
         p[0] = a.substream;
@@ -489,7 +583,7 @@ private:
             a.inFrame += take;
             if (a.inFrame == a.frameBytes) {
                 a.inFrame = 0;
-                a.frameTime += kAudioFrameTicks;
+                a.frameTime += a.frameTicks;
             }
         }
         a.dueBytes -= static_cast<std::int64_t>(n);
@@ -529,7 +623,7 @@ private:
         while (sent < unit.size()) {
             PesHeader h = sent == 0 ? ptsHeader(pts) : plainHeader();
             std::size_t n = std::min(unit.size() - sent, kPackRoom - 6 - h.size - 1);
-            std::uint8_t* p = mux_.packet(beginPack(pts - kMuxLead), 0xBD, h, n + 1);
+            std::uint8_t* p = mux_.packet(beginPack(pts - kMuxLead, PackStream::subpicture), 0xBD, h, n + 1);
             p[0] = 0x20;  // subpicture stream 0
             std::memcpy(p + 1, unit.data() + sent, n);
             sent += n;
@@ -538,6 +632,7 @@ private:
 
     Random rng_;
     std::vector<std::uint8_t> sequence_;
+    std::size_t meanFrameBytes_;
     std::array<AudioStream, 3> audio_;
     Muxer mux_;
     int frame_ = 0;
@@ -586,24 +681,64 @@ private:
 
 }  // namespace
 
+// The command line: OUT, then SIZE_MIB and --feature in either order.
+struct Arguments {
+    const char* out = nullptr;
+    long mib = 1024;
+    bool feature = false;
+};
+
+bool parseArguments(int argc, char** argv, Arguments& args) {
+    if (argc < 2) return false;
+    args.out = argv[1];
+    bool sized = false;
+    for (int k = 2; k < argc; ++k) {
+        if (std::strcmp(argv[k], "--feature") == 0 && !args.feature) {
+            args.feature = true;
+            continue;
+        }
+        char* end = nullptr;
+        long mib = std::strtol(argv[k], &end, 10);
+        if (sized || end == argv[k] || *end != '\0') return false;
+        if (mib < 1 || mib > 1048576) {
+            std::fprintf(stderr, "strandex-make-evo: SIZE_MIB must be a whole number of MiB\n");
+            std::exit(2);
+        }
+        args.mib = mib;
+        sized = true;
+    }
+    return true;
+}
+
+// Each kind of pack's share of the file, and the video's rate.
+void printSummary(const Arguments& args, std::uint64_t packs, std::uint64_t frames,
+                  std::uint64_t videoBytes, const std::array<std::uint64_t, kPackStreams>& perStream) {
+    static constexpr const char* kNames[kPackStreams] = {"navigation", "video",    "audio 0",
+                                                         "audio 1",    "audio 2",  "subpicture"};
+    std::uint64_t bytes = packs * kPackSize;
+    std::printf("%s: %llu bytes, %llu packs (%s)\n", args.out, static_cast<unsigned long long>(bytes),
+                static_cast<unsigned long long>(packs), args.feature ? "feature" : "synthetic");
+    double seconds = static_cast<double>(frames) * 1001.0 / 24000.0;
+    std::printf("video: %llu frames, payload %.1f %% of the bytes", static_cast<unsigned long long>(frames),
+                100.0 * static_cast<double>(videoBytes) / static_cast<double>(bytes));
+    if (seconds > 0) std::printf(", %.2f Mbit/s", static_cast<double>(videoBytes) * 8 / seconds / 1e6);
+    std::printf("\npacks:");
+    for (std::size_t k = 0; k < kPackStreams; ++k)
+        std::printf("%s %s %.2f %%", k == 0 ? "" : ",", kNames[k],
+                    100.0 * static_cast<double>(perStream[k]) / static_cast<double>(packs));
+    std::printf("\n");
+}
+
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: strandex-make-evo OUT [SIZE_MIB]   (default 1024)\n");
+    Arguments args;
+    if (!parseArguments(argc, argv, args)) {
+        std::fprintf(stderr, "usage: strandex-make-evo OUT [SIZE_MIB] [--feature]   (default 1024)\n");
         return 2;
     }
-    long mib = 1024;
-    if (argc == 3) {
-        char* end = nullptr;
-        mib = std::strtol(argv[2], &end, 10);
-        if (end == argv[2] || *end != '\0' || mib < 1 || mib > 1048576) {
-            std::fprintf(stderr, "strandex-make-evo: SIZE_MIB must be a whole number of MiB\n");
-            return 2;
-        }
-    }
-    const std::uint64_t totalPacks = static_cast<std::uint64_t>(mib) * (1048576 / kPackSize);
+    const std::uint64_t totalPacks = static_cast<std::uint64_t>(args.mib) * (1048576 / kPackSize);
 
-    Output out(argv[1]);
-    EvoWriter evo;
+    Output out(args.out);
+    EvoWriter evo(args.feature ? featureShape() : syntheticShape());
     std::vector<std::uint8_t> group;
     std::vector<std::uint8_t> pending;  // written in runs of about 8 MiB
     constexpr std::size_t kFlushAt = 8u << 20;
@@ -612,14 +747,17 @@ int main(int argc, char** argv) {
     std::uint64_t packs = 0;
     std::uint64_t frames = 0;
     std::uint64_t videoBytes = 0;
+    std::array<std::uint64_t, kPackStreams> perStream{};
     while (packs < totalPacks) {
         evo.buildGroup(group);
         std::uint64_t take = std::min<std::uint64_t>(group.size() / kPackSize, totalPacks - packs);
         pending.insert(pending.end(), group.begin(),
                        group.begin() + static_cast<std::ptrdiff_t>(take * kPackSize));
         for (std::uint64_t k = 0; k < take; ++k) {
-            frames += evo.packContents()[k].frameStart ? 1 : 0;
-            videoBytes += evo.packContents()[k].videoBytes;
+            const auto& content = evo.packContents()[k];
+            frames += content.frameStart ? 1 : 0;
+            videoBytes += content.videoBytes;
+            ++perStream[static_cast<std::size_t>(content.stream)];
         }
         packs += take;
         if (pending.size() >= kFlushAt) {
@@ -629,12 +767,6 @@ int main(int argc, char** argv) {
     }
     out.write(pending);
     out.close();
-
-    std::uint64_t bytes = totalPacks * kPackSize;
-    std::printf("%s: %llu bytes, %llu packs\n", argv[1], static_cast<unsigned long long>(bytes),
-                static_cast<unsigned long long>(packs));
-    std::printf("video: %llu frames, payload %.1f %% of the bytes\n",
-                static_cast<unsigned long long>(frames),
-                100.0 * static_cast<double>(videoBytes) / static_cast<double>(bytes));
+    printSummary(args, packs, frames, videoBytes, perStream);
     return 0;
 }
