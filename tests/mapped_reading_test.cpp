@@ -297,18 +297,18 @@ TEST(MappedReading, ResidentPagesStayWithinTwoWindows) {
 TEST(OutputPieces, EqualTheBytesAppendedInOrder) {
     TempDir dir;
     Dice dice(8);
-    Bytes shared = startCodeRichBytes(dice, 3 * 1024 * 1024);
-    for (std::uint32_t round = 0; round < 24 && !HasFailure(); ++round) {
+    Bytes shared = startCodeRichBytes(dice, 1024 * 1024);
+    for (std::uint32_t round = 0; round < 12 && !HasFailure(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         FailingFiles files;
-        if (round % 3 == 1) files.limitWrites(dice.between(1, 5000));
+        if (round % 3 == 1) files.limitWrites(dice.between(3000, 40000));
         std::string path = dir.file("out" + std::to_string(round));
         OutputFile out;
         out.create(path, round % 2 ? OutputFile::kBufferSize : OutputFile::kLargeBufferSize);
         Bytes expected;
-        int steps = static_cast<int>(dice.between(1, 3000));
+        int steps = static_cast<int>(dice.between(1, 2500));
         for (int k = 0; k < steps; ++k) {
-            std::size_t n = dice.chance(95) ? dice.between(0, 2100) : dice.between(0, 600000);
+            std::size_t n = dice.chance(97) ? dice.between(0, 2100) : dice.between(0, 500000);
             std::size_t from = dice.below(static_cast<std::uint32_t>(shared.size() - n));
             if (k > 0 && dice.chance(20)) from = std::min(from, shared.size() - n);  // often back to back
             const std::uint8_t* data = shared.data() + from;
