@@ -68,6 +68,16 @@ __attribute__((target("avx512f,avx512bw"))) static std::int32_t countAvx512(cons
                               _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(data + p + 1), codes);
         if (pairs != 0) count += countInMask(data, p, pairs);
     }
+    // The last places, fewer than 64, in one masked go: a masked load
+    // reads nothing past the chunk.
+    if (p + 1 < length) {
+        std::size_t places = length - 1 - p;
+        __mmask64 in = places >= 64 ? ~__mmask64{0} : (__mmask64{1} << places) - 1;
+        std::uint64_t pairs = _mm512_mask_cmpeq_epi8_mask(in, _mm512_maskz_loadu_epi8(in, data + p), ones) &
+                              _mm512_mask_cmpeq_epi8_mask(in, _mm512_maskz_loadu_epi8(in, data + p + 1), codes);
+        if (pairs != 0) count += countInMask(data, p, pairs);
+        p = length - 1;
+    }
     return count;
 }
 

@@ -34,13 +34,15 @@ bool SourceMapping::map(int fd, std::int64_t length, std::size_t window) {
         ::munmap(base, rounded);
         return false;
     }
+    // Read ahead as the kernel reads ahead for read(), in large folios;
+    // asking for a window ahead (MADV_WILLNEED) would fill the page cache
+    // a small page at a time, at several times the cost.
     ::madvise(base, rounded, MADV_SEQUENTIAL);
     base_ = bytes;
     length_ = length;
     mapped_ = rounded;
     window_ = window < page ? page : window / page * page;
     windowStart_ = 0;
-    ::madvise(base_, std::min(mapped_, window_), MADV_WILLNEED);
     return true;
 }
 
@@ -62,8 +64,6 @@ void SourceMapping::reached(std::int64_t offset) {
     // keeps them, and a view into them still reads them back.
     ::madvise(base_ + current, start - current, MADV_DONTNEED);
     windowStart_ = static_cast<std::int64_t>(start);
-    std::size_t ahead = start + window_;
-    if (ahead < mapped_) ::madvise(base_ + ahead, std::min(window_, mapped_ - ahead), MADV_WILLNEED);
 }
 
 bool SourceMapping::faulted() const { return base_ != nullptr && guardedMappingFaulted(); }

@@ -1,7 +1,7 @@
 // The mapping a source is read through: the whole file mapped once, read
-// ahead a window at a time and dropped behind the reader, so that what
-// the process holds resident stays a window or two whatever the file's
-// size. A page that cannot be read (the file cut under the reader, a disk
+// ahead by the kernel as for read(), and dropped behind the reader a window
+// at a time, so that what the process holds resident stays within a window
+// or two whatever the file's size. A page that cannot be read (the file cut under the reader, a disk
 // error) is caught before it is handed out; one cut in the moment between
 // is caught by the fault guard and reads as zeros until the run stops.
 #pragma once
@@ -10,7 +10,7 @@
 
 namespace strandex {
 
-// Read ahead and dropped behind in steps of this size.
+// Dropped behind in steps of this size.
 inline constexpr std::size_t kMapWindow = 4 * 1024 * 1024;
 
 class SourceMapping {
@@ -28,8 +28,8 @@ public:
     std::int64_t length() const { return length_; }
     const std::uint8_t* at(std::int64_t offset) const { return base_ + offset; }
 
-    // The reader has reached `offset`: at each new window, the next one is
-    // read ahead and everything before this one is dropped.
+    // The reader has reached `offset`: at each new window, everything before
+    // it is dropped.
     void reached(std::int64_t offset);
     // A page of the mapping faulted since it was made.
     bool faulted() const;
