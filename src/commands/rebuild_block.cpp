@@ -13,9 +13,13 @@ namespace strandex {
 namespace {
 
 // Bytes 23 and 24 (the system header's bounds) and the byte that names the
-// first packet's stream, at most 23 + 255 into the pack, are all the rules
-// ever rewrite; the rest of a kept pack goes out as it stands.
-constexpr std::size_t kRewrittenHead = 23 + 255 + 1;
+// first packet's stream, 22 or 23 bytes past the PES header data length in
+// byte 22, are all the rules ever read or rewrite; the rest of a kept pack
+// goes out as it stands.
+std::size_t headOf(const std::uint8_t* pack, std::size_t n) {
+    if (n <= 22) return n;
+    return std::min<std::size_t>(n, std::max<std::size_t>(25, 24 + std::size_t{pack[22]}));
+}
 
 void showProgress(Session& session, std::int64_t position, double startTime) {
     const SourceFile& source = session.table.SourceStream;
@@ -62,8 +66,9 @@ void RebuildBlock::packs(const std::uint8_t* block, std::size_t got, std::int64_
         const std::uint8_t* pack = block + at;
         if (packScrambled(pack, n)) t.Scrambled = true;
         // The rules work on a copy of the head: the block may be the
-        // source's own pages, which are read-only.
-        std::size_t h = std::min(n, kRewrittenHead);
+        // source's own pages, which are read-only. Only the head is
+        // copied, since the processor need touch nothing else of the pack.
+        std::size_t h = headOf(pack, n);
         std::memcpy(head.data(), pack, h);
         if (!rebuildPack(head.data(), n, t, ui, numbering)) {
             run.write();
