@@ -209,6 +209,7 @@ void OutputFile::create(const std::string& path, std::size_t bufferSize) {
     buffer_.clear();
     pieces_.clear();
     sealed_ = 0;
+    sharedBytes_ = 0;
     bufferSize_ = bufferSize;
     buffer_.reserve(bufferSize_);
     pieces_.reserve(kMaxPieces);
@@ -258,6 +259,7 @@ void OutputFile::flush() {
             f.buffer_.clear();
             f.pieces_.clear();
             f.sealed_ = 0;
+            f.sharedBytes_ = 0;
         }
     } empty{*this};
     if (pieces_.empty()) return writeAll(buffer_.data(), buffer_.size());
@@ -277,8 +279,10 @@ void OutputFile::append(const std::uint8_t* data, std::size_t n) {
 
 void OutputFile::appendShared(const std::uint8_t* data, std::size_t n) {
     if (n == 0) return;
-    // Room for this piece and the buffered one before it.
-    if (pieces_.size() + 2 > kMaxPieces) flush();
+    // Room for this piece and the buffered one before it, and at most
+    // kMaxSharedBytes in one write.
+    if (pieces_.size() + 2 > kMaxPieces || sharedBytes_ + n > kMaxSharedBytes) flush();
+    sharedBytes_ += n;
     sealBuffered();
     if (!pieces_.empty()) {
         iovec& last = pieces_.back();
@@ -319,6 +323,7 @@ void OutputFile::discard() {
     buffer_.clear();
     pieces_.clear();
     sealed_ = 0;
+    sharedBytes_ = 0;
     if (fd_ >= 0) fileCalls.close(fd_);
     fd_ = -1;
 }

@@ -122,6 +122,11 @@ public:
     static constexpr std::size_t kLargeBufferSize = 384 * 1024;
     // Pieces one write takes (IOV_MAX on Linux).
     static constexpr std::size_t kMaxPieces = 1024;
+    // Shared bytes one write takes. Measured on a rebuild, whose kept runs
+    // join into pieces of megabytes: writes of 4 MiB straight from the
+    // mapped source took three times as long as writes of 2 MiB (0.9 to
+    // 1.5 s against 0.3 s for 1 GiB), writes of 512 KiB a third longer.
+    static constexpr std::size_t kMaxSharedBytes = 2 * 1024 * 1024;
 
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
@@ -155,7 +160,8 @@ private:
     // Once shared bytes are appended, everything pending is written as
     // pieces in order: runs of the buffer and shared runs between them.
     std::vector<iovec> pieces_;
-    std::size_t sealed_ = 0;  // buffer bytes already in a piece
+    std::size_t sealed_ = 0;       // buffer bytes already in a piece
+    std::size_t sharedBytes_ = 0;  // in the pieces, not in the buffer
 };
 
 }  // namespace strandex
