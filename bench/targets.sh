@@ -97,6 +97,7 @@ measure_file() {
   cat_t=() cp_t=() read_t=() demux_t=() demux_step=() rebuild_t=() rebuild_step=() ffmpeg_t=()
   peak_max=0
   for ((k = 0; k < runs; k++)); do
+    sync  # the last round's output written back before cat, as before the read below
     cold_source
     timed cat "$file"
     cat_t+=("$secs")
@@ -104,6 +105,7 @@ measure_file() {
     cold_source
     timed cp "$file" "$out_dir/"
     cp_t+=("$secs")
+    sync  # cp's copy written back first: the read is timed as cat is, with no writeback beside it
     cold_source
     timed "$cli" read "$file" --full
     read_t+=("$secs") && keep_peak
@@ -149,14 +151,14 @@ BEGIN {
   printf "%-40s %7s %6s %6s   %7s %6s   %-4s %s\n", "command", "median", "MB/s", "ratio", "fastest", "ratio", "to", "target"
   printf "%-40s %7.3f %6.0f %6s   %7.3f\n", "cat FILE >/dev/null", M[1], bytes / M[1] / 1e6, "", F[1]
   printf "%-40s %7.3f %6.0f %6s   %7.3f\n", "cp FILE DIR/", M[2], bytes / M[2] / 1e6, "", F[2]
-  row("read --full (Read EVO, whole file)", 3, 1, "cat", "at most 1.2")
-  row("demux: the Demux step", 4, 2, "cp", "at most 1.3")
+  row("read --full (Read EVO, whole file)", 3, 1, "cat", "at most 0.8")
+  row("demux: the Demux step", 4, 2, "cp", "at most 1.2")
   row("demux: Read EVO and Demux", 5, 2, "cp", "")
-  row("rebuild: the Rebuild step", 6, 2, "cp", "at most 1.3")
+  row("rebuild: the Rebuild step", 6, 2, "cp", "at most 1.15")
   row("rebuild: Read EVO and Rebuild", 7, 2, "cp", "")
   if (ff) {
     row("ffmpeg -c copy of the same streams", 8, 2, "cp", "")
-    printf "ffmpeg / the Demux step: %.2f (fastest %.2f); ffmpeg / the whole demux command: %.2f (fastest %.2f); target at least 2\n", M[8] / M[4], F[8] / F[4], M[8] / M[5], F[8] / F[5]
+    printf "ffmpeg / the Demux step: %.2f (fastest %.2f); ffmpeg / the whole demux command: %.2f (fastest %.2f); target at least 4\n", M[8] / M[4], F[8] / F[4], M[8] / M[5], F[8] / F[5]
   } else {
     printf "ffmpeg: not run\n"
   }
@@ -180,10 +182,10 @@ END {
   printf "\n%-32s", "ratio, median / fastest"
   for (n = 1; n <= NR; ++n) printf "   %-15s", shape[n]
   printf "   target\n"
-  line("read --full / cat", 2, "at most 1.2")
-  line("the Demux step / cp", 4, "at most 1.3")
-  line("the Rebuild step / cp", 6, "at most 1.3")
-  line("ffmpeg / the Demux step", 8, "at least 2")
+  line("read --full / cat", 2, "at most 0.8")
+  line("the Demux step / cp", 4, "at most 1.2")
+  line("the Rebuild step / cp", 6, "at most 1.15")
+  line("ffmpeg / the Demux step", 8, "at least 4")
   line("floor (cat + cp) / cp", 10, "")
 }' "$summary_file"
 }
