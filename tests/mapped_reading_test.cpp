@@ -178,6 +178,28 @@ TEST(MappedReading, FileCutUnderTheReaderEndsAsWithRead) {
     }
 }
 
+TEST(MappedReading, FileGrownUnderTheReaderEndsAsWithRead) {
+    // Grown when the reader reaches its last block, the file gives that
+    // block as it now stands, past the size it had when it was opened: the
+    // packet it ended in goes on into the new bytes.
+    for (std::uint32_t seed = 1; seed <= 4 && !HasFailure(); ++seed) {
+        Dice dice(seed * 577);
+        Bytes file = pack({systemHeader(1, 1)});
+        while (file.size() < dice.between(300000, 900000)) {
+            auto tag = dice.byte();
+            file += pack({vc1Packet(0x55, Bytes{0x00, 0x00, 0x01, 0x0D} + repeat(tag, 600)),
+                          privateStream1(ac3Payload(0xC0, Bytes{0x0B, 0x77} + repeat(tag, 500)), 90000)});
+        }
+        file.resize(file.size() - dice.between(100, 1000));
+        auto size = static_cast<std::int64_t>(file.size());
+        std::int64_t last = (size - 1) / static_cast<std::int64_t>(kBlockSize) * static_cast<std::int64_t>(kBlockSize);
+        std::int64_t grown = size + dice.between(1, 3 * kBlockSize);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ": grown to " + std::to_string(grown));
+        expectSameCommands(file, kBlockSize, seed,
+                           [last, grown](FailingFiles& f) { f.cutWhenReached("FEATURE_1.EVO", last, grown); });
+    }
+}
+
 TEST(MappedReading, DiskErrorEndsAsWithRead) {
     for (std::uint32_t seed = 1; seed <= 12 && !HasFailure(); ++seed) {
         Dice dice(seed * 2749);

@@ -71,10 +71,10 @@ void demux(Session& session, RunMode mode) {
     startRun(session, run, mode);
     SourceFile& source = t.SourceStream;
     SourceBlocks blocks(session);
-    run.sharedBytes = blocks.shared();
     while (source.position() < source.size() && t.StopFlag == 0) {
         std::size_t blockLength = 0;
         run.buffer = blocks.next(blockLength);
+        run.sharedBytes = blocks.shared();
         afterRead(session, run, source.position());
         try {
             examineBlock(run, blockLength);

@@ -53,7 +53,11 @@ const std::uint8_t* SourceBlocks::next(std::size_t& got) {
             windowAt_ = window;
         }
     }
-    return source.nextBlock(table_.ReadBuffer.get(), kBlockSize, got);
+    const std::uint8_t* block = source.nextBlock(table_.ReadBuffer.get(), kBlockSize, got);
+    // A mapped source may still hand out a block read into the buffer (the
+    // end of a file that grew), which the next read would overwrite.
+    shared_ = block != table_.ReadBuffer.get();
+    return block;
 }
 
 void SourceBlocks::rethrowAsSourceError() {

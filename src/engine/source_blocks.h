@@ -23,9 +23,9 @@ public:
 
     // The next block, of up to kBlockSize bytes; got is its length.
     const std::uint8_t* next(std::size_t& got);
-    // Its bytes stay where they are until the run ends: outputs may take
-    // them as shared bytes.
-    bool shared() const { return mapped_; }
+    // The last block's bytes stay where they are until the run ends (a
+    // view into the mapping): outputs may take them as shared bytes.
+    bool shared() const { return shared_; }
     // Called while a FileError is being handled: a write that failed
     // because a mapped page went away is the source's read error.
     [[noreturn]] void rethrowAsSourceError();
@@ -37,6 +37,7 @@ private:
 
     StreamTable& table_;
     bool mapped_ = false;
+    bool shared_ = false;
     std::size_t window_;
     std::int64_t windowAt_ = 0;
 };

@@ -36,7 +36,8 @@ public:
     void failClose(const std::string& pathPiece, int err = EIO);
     // When a read of the file, or the making readable of its mapped pages,
     // first starts at `at` or past it, the file is cut to `size` bytes
-    // first: another program cutting it under the reader.
+    // first (or grown with zeros to it): another program changing it under
+    // the reader.
     void cutWhenReached(const std::string& pathPiece, std::int64_t at, std::int64_t size);
     // No file can be mapped, as on a file system that refuses it.
     void refuseMapping();
