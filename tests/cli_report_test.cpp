@@ -13,6 +13,7 @@
 #include "support/failing_files.h"
 #include "support/fixture_files.h"
 #include "support/json_value.h"
+#include "support/report_streams.h"
 #include "support/pack_builder.h"
 #include "support/run_cli.h"
 
@@ -52,18 +53,6 @@ JsonValue readReport(const std::string& path) {
         "python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding=\"utf-8\"))' '" + path + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << path;
     return parseJson(text(readFile(path)));
-}
-
-const JsonValue& streamOf(const JsonValue& report, const std::string& slot) {
-    for (const auto& s : report["streams"].items)
-        if (s["slot"].text == slot) return s;
-    throw JsonError("no stream " + slot);
-}
-
-std::vector<std::string> slotsOf(const JsonValue& report) {
-    std::vector<std::string> slots;
-    for (const auto& s : report["streams"].items) slots.push_back(s["slot"].text);
-    return slots;
 }
 
 // The "First PTS" values of the log, in order.

@@ -9,6 +9,7 @@
 #include "report/report.h"
 #include "report/report_fields.h"
 #include "support/json_value.h"
+#include "support/report_streams.h"
 
 using namespace strandex;
 using namespace strandex::test;
@@ -65,18 +66,6 @@ struct Feature {
         return parseJson(reportJson(session, streams));
     }
 };
-
-const JsonValue& streamOf(const JsonValue& report, const std::string& slot) {
-    for (const auto& s : report["streams"].items)
-        if (s["slot"].text == slot) return s;
-    throw JsonError("no stream " + slot);
-}
-
-std::vector<std::string> slotsOf(const JsonValue& report) {
-    std::vector<std::string> slots;
-    for (const auto& s : report["streams"].items) slots.push_back(s["slot"].text);
-    return slots;
-}
 
 }  // namespace
 
