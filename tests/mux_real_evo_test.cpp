@@ -13,34 +13,16 @@
 
 #include "support/mkv_facts.h"
 #include "support/mux_sources.h"
+#include "support/muxed_once.h"
 #include "support/run_cli.h"
 
 using namespace strandex::test;
 
 namespace {
 
-class MuxRealEvo : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        dir = new TempDir;
-        disc = realEvoDisc(*dir);
-        result = runCli(*dir, {"mux", disc.source, "--xpl", disc.playlist, "-o", disc.out});
-        mkv = disc.out + "/REAL_1.mkv";
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static TempDir* dir;
-    static DiscFolder disc;
-    static CliResult result;
-    static std::string mkv;
-};
+constexpr char kMuxRealEvoMkv[] = "REAL_1.mkv";
 
-TempDir* MuxRealEvo::dir = nullptr;
-DiscFolder MuxRealEvo::disc;
-CliResult MuxRealEvo::result;
-std::string MuxRealEvo::mkv;
+class MuxRealEvo : public MuxedOnce<realEvoDisc, kMuxRealEvoMkv> {};
 
 // The tracks in box order with the ids ffprobe gives their streams.
 const std::vector<std::pair<int, std::string>> kProbeIds{{0, "0x1e2"}, {1, "0x80"}, {2, "0xc1"}, {3, "0xa2"}};

@@ -12,11 +12,14 @@
 
 #include "support/mkv_facts.h"
 #include "support/mux_sources.h"
+#include "support/muxed_once.h"
 #include "support/run_cli.h"
 
 using namespace strandex::test;
 
 namespace {
+
+constexpr char kMuxSampleDiscMkv[] = "FEATURE_1_2.mkv";
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
@@ -34,28 +37,7 @@ std::vector<std::string> folderNames(const std::string& folder) {
 }
 
 // One mux of the sample disc for the whole suite: it is the slow part.
-class MuxSampleDisc : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        dir = new TempDir;
-        disc = sampleDisc(*dir);
-        result = runCli(*dir, {"mux", disc.source, "--xpl", disc.playlist, "-o", disc.out});
-        mkv = disc.out + "/FEATURE_1_2.mkv";
-    }
-    static void TearDownTestSuite() {
-        delete dir;
-        dir = nullptr;
-    }
-    static TempDir* dir;
-    static DiscFolder disc;
-    static CliResult result;
-    static std::string mkv;
-};
-
-TempDir* MuxSampleDisc::dir = nullptr;
-DiscFolder MuxSampleDisc::disc;
-CliResult MuxSampleDisc::result;
-std::string MuxSampleDisc::mkv;
+class MuxSampleDisc : public MuxedOnce<sampleDisc, kMuxSampleDiscMkv> {};
 
 constexpr double kFrameMs = 1001.0 / 24.0;
 
